@@ -1,0 +1,56 @@
+#include "platform/BrowserCommand.h"
+#include "platform/Launcher.h"
+
+#include <cstdlib>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+// Double fork, so the started program is adopted by init and never left a zombie.
+bool SpawnDetached(const std::string& program, const std::string& argument)
+{
+    if (program.empty())
+        return false;
+    char* const argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>(argument.c_str()), nullptr};
+    const pid_t child = fork();
+    if (child < 0)
+        return false;
+    if (child == 0) {
+        setsid();
+        const pid_t grandchild = fork();
+        if (grandchild == 0) {
+            execv(program.c_str(), argv);
+            _exit(127);
+        }
+        _exit(grandchild < 0 ? 1 : 0);
+    }
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0) {
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+class PosixLauncher final : public Launcher {
+public:
+    std::string FindBrowser() override { return FindBrowserProgram(std::getenv("BROWSER"), std::getenv("PATH")); }
+    bool StartDetached(const std::string& program, const std::string& argument) override
+    {
+        return SpawnDetached(program, argument);
+    }
+    bool ShellOpen(const std::string& target) override
+    {
+        return SpawnDetached(FindOnPath("xdg-open", std::getenv("PATH")), target);
+    }
+};
+
+} // namespace
+
+Launcher& SystemLauncher()
+{
+    static PosixLauncher launcher;
+    return launcher;
+}
+
+} // namespace platform

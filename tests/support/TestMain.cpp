@@ -1,0 +1,23 @@
+#include "support/TestMain.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+std::vector<std::string>* g_unexpectedErrors = nullptr;
+}
+
+std::vector<std::string>& UnexpectedErrorsSeen() { return *g_unexpectedErrors; }
+
+int main(int argc, char** argv)
+{
+    // Widgets are drawn offscreen unless the caller asks for a real display.
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    testing::InitGoogleTest(&argc, argv);
+    std::vector<std::string> errors;
+    g_unexpectedErrors = &errors;
+    TApplication app(argc, argv);
+    app.SetUnexpectedErrorReporter([&errors](const std::string& text) { errors.push_back(text); });
+    return RUN_ALL_TESTS();
+}
