@@ -1,6 +1,7 @@
 #include "platform/BrowserCommand.h"
 
 #include <string_view>
+#include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,7 +15,8 @@ std::string BrowserPathFromRegisteredCommand(const std::string& command)
     for (char& c : lower)
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c - 'A' + 'a');
-    std::string path = lower.substr(0, lower.find(".exe")) + ".exe";
+    const size_t exe = lower.find(".exe");
+    std::string path = (exe == std::string::npos ? std::string() : lower.substr(0, exe)) + ".exe";
     std::erase(path, '"');
     return path;
 }
@@ -37,7 +39,8 @@ std::string FindOnPath(const std::string& program, const char* pathVariable)
         std::string folder(path.substr(0, colon));
         if (folder.empty())
             folder = ".";
-        const std::string candidate = folder + "/" + program;
+        std::string candidate = std::move(folder);
+        candidate.append(1, '/').append(program);
         if (IsExecutableFile(candidate))
             return candidate;
         if (colon == std::string_view::npos)

@@ -1,0 +1,27 @@
+#pragma once
+
+// What the main window takes from the world. The program passes the real things; tests
+// pass fakes, so no window ever waits for a person.
+
+#include "net/HttpClient.h"
+#include "ui/FolderChooser.h"
+#include "ui/MessageBox.h"
+
+#include <functional>
+#include <string>
+
+namespace platform {
+class Launcher;
+}
+
+struct AppContext {
+    std::string programDirectory;         // every file of the program lives here
+    std::string updateBaseUrl;            // the update directory, ending in "/"
+    MessageResponder messageResponder;    // empty: the real message boxes
+    FolderChooser chooseFolder;           // empty: the real folder dialog
+    platform::Launcher* launcher = nullptr; // empty: the operating system's
+    std::function<unsigned(unsigned count)> random; // uniform in [0, count); empty: seeded from the clock
+    net::HttpLimits httpLimits;
+    // Shows a secondary window modally and returns its result; empty: QDialog::exec.
+    std::function<int(class QDialog&)> showModal;
+};

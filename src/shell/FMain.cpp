@@ -1,0 +1,481 @@
+#include "shell/FMain.h"
+
+#include "platform/Launcher.h"
+#include "shell/UUtils.h"
+#include "site/FSettings.h"
+#include "site/SettingsFiles.h"
+#include "ui/LinkListView.h"
+#include "ui/Text.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QStyle>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr const char* kDesignLinkCaption = "Google";
+constexpr const char* kDesignLinkUrl = "https://www.google.com/";
+constexpr const char* kAddressProperty = "address";
+
+QFrame* Bar(const char* name, int height, QWidget* parent)
+{
+    auto* bar = new QFrame(parent);
+    bar->setObjectName(QString::fromLatin1(name));
+    bar->setFixedHeight(height);
+    return bar;
+}
+
+QPushButton* TextButton(const char* name, const char* caption, QWidget* parent)
+{
+    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    return button;
+}
+
+QToolButton* PictureButton(const char* name, const char* hint, QStyle::StandardPixmap picture, QWidget* parent)
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setToolTip(QString::fromLatin1(hint));
+    button->setIcon(parent->style()->standardIcon(picture));
+    button->setIconSize(QSize(24, 24));
+    button->setFixedSize(41, 34);
+    button->setAutoRaise(true);
+    return button;
+}
+
+void SetLink(QLabel* label, const std::string& caption, const std::string& address)
+{
+    label->setText(QStringLiteral("<a href=\"#\">%1</a>").arg(ToDisplay(caption).toHtmlEscaped()));
+    label->setProperty(kAddressProperty, QString::fromStdString(address));
+}
+
+} // namespace
+
+TfrmMain::TfrmMain(AppContext context, QWidget* parent)
+    : QWidget(parent),
+      msgMain(context.messageResponder ? context.messageResponder : DialogResponder(this)),
+      IdHTTP1([this] { ProcessPendingEvents(); }, context.httpLimits),
+      context_(std::move(context))
+{
+    if (!context_.launcher)
+        context_.launcher = &platform::SystemLauncher();
+    if (!context_.chooseFolder)
+        context_.chooseFolder = DialogFolderChooser();
+    BuildWindow();
+    IdHTTP1.OnBusyChanged = [this](bool busy) { SetCommandsEnabled(!busy); };
+    FormCreate();
+}
+
+TfrmMain::~TfrmMain() = default;
+
+void TfrmMain::BuildWindow()
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Tallywick"));
+    resize(832, 553);
+
+    pgcPrinc = new QStackedWidget(this);
+    pgcPrinc->setObjectName(QStringLiteral("pgcPrinc"));
+    stsWelcome = BuildWelcomePage();
+    stsMain = BuildMainPage();
+    pgcPrinc->addWidget(stsWelcome);
+    pgcPrinc->addWidget(stsMain);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(pgcPrinc);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(100);
+    connect(Timer1, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
+}
+
+QWidget* TfrmMain::BuildWelcomePage()
+{
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("stsWelcome"));
+    prfWelcome = new QTextBrowser(page);
+    prfWelcome->setObjectName(QStringLiteral("prfWelcome"));
+    prfWelcome->setReadOnly(true);
+    prfWelcome->setOpenLinks(false);
+
+    auto* bottom = Bar("bottomBar", 39, page);
+    bsSkinButton1 = TextButton("bsSkinButton1", "Thanks, just show me the main application", bottom);
+    bsSkinButton1->setDefault(true);
+    bsSkinButton1->setAutoDefault(true);
+    auto* bottomLayout = new QHBoxLayout(bottom);
+    bottomLayout->addStretch();
+    bottomLayout->addWidget(bsSkinButton1);
+    bottomLayout->addStretch();
+    connect(bsSkinButton1, &QPushButton::clicked, this, &TfrmMain::bsSkinButton1Click);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(prfWelcome);
+    layout->addWidget(bottom);
+    return page;
+}
+
+QWidget* TfrmMain::BuildMainPage()
+{
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("stsMain"));
+
+    auto* toolbar = Bar("toolbar", 43, page);
+    btnSimple = TextButton("btnSimple", "Settings", toolbar);
+    btnPrepareWebPages = TextButton("btnPrepareWebPages", "Prepare Web Pages", toolbar);
+    btnMakeMoney = TextButton("btnMakeMoney", "Make Money", toolbar);
+    btnAbout = TextButton("btnAbout", "About", toolbar);
+    btnNews = PictureButton("btnNews", "Check News", QStyle::SP_MessageBoxInformation, toolbar);
+    bsSkinSpeedButton1 = PictureButton("bsSkinSpeedButton1", "Check Updates", QStyle::SP_BrowserReload, toolbar);
+    bsSkinSpeedButton2 = PictureButton("bsSkinSpeedButton2", "Help", QStyle::SP_DialogHelpButton, toolbar);
+    auto* toolbarLayout = new QHBoxLayout(toolbar);
+    toolbarLayout->setContentsMargins(6, 4, 6, 4);
+    for (QPushButton* button : {btnSimple, btnPrepareWebPages, btnMakeMoney, btnAbout})
+        toolbarLayout->addWidget(button);
+    toolbarLayout->addStretch();
+    for (QToolButton* button : {btnNews, bsSkinSpeedButton1, bsSkinSpeedButton2})
+        toolbarLayout->addWidget(button);
+
+    panBanner = Bar("panBanner", 65, page);
+    imgBanner = new QLabel(panBanner);
+    imgBanner->setObjectName(QStringLiteral("imgBanner"));
+    imgBanner->setGeometry(8, 8, 468, 49);
+    gifBanner = new QLabel(panBanner);
+    gifBanner->setObjectName(QStringLiteral("gifBanner"));
+
+    panLinks = Bar("panLinks", 36, page);
+    lblLink1URL = new QLabel(panLinks);
+    lblLink1URL->setObjectName(QStringLiteral("lblLink1URL"));
+    lblLink2URL = new QLabel(panLinks);
+    lblLink2URL->setObjectName(QStringLiteral("lblLink2URL"));
+    lblLink2URL->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    for (QLabel* label : {lblLink1URL, lblLink2URL}) {
+        SetLink(label, kDesignLinkCaption, kDesignLinkUrl);
+        label->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+        connect(label, &QLabel::linkActivated, this, [this, label] { OpenLinkLabel(label); });
+    }
+    auto* linksLayout = new QHBoxLayout(panLinks);
+    linksLayout->setContentsMargins(10, 0, 10, 0);
+    linksLayout->addWidget(lblLink1URL);
+    linksLayout->addStretch();
+    linksLayout->addWidget(lblLink2URL);
+
+    auto* statusBar = Bar("statusBar", 17, page);
+    MainStatusPanel = new QLabel(statusBar);
+    MainStatusPanel->setObjectName(QStringLiteral("MainStatusPanel"));
+    MainGauge = new QProgressBar(statusBar);
+    MainGauge->setObjectName(QStringLiteral("MainGauge"));
+    MainGauge->setFixedWidth(130);
+    MainGauge->setRange(0, 100);
+    MainGauge->setValue(0);
+    MainGauge->setTextVisible(true);
+    auto* statusLayout = new QHBoxLayout(statusBar);
+    statusLayout->setContentsMargins(4, 0, 2, 0);
+    statusLayout->addWidget(MainStatusPanel, 1);
+    statusLayout->addWidget(MainGauge);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(toolbar);
+    layout->addWidget(panBanner);
+    layout->addWidget(BuildStatisticsArea(), 1);
+    layout->addWidget(panLinks);
+    layout->addWidget(statusBar);
+
+    connect(btnSimple, &QPushButton::clicked, this, &TfrmMain::btnSimpleClick);
+    connect(btnPrepareWebPages, &QPushButton::clicked, this, &TfrmMain::btnPrepareWebPagesClick);
+    connect(btnMakeMoney, &QPushButton::clicked, this, &TfrmMain::btnMakeMoneyClick);
+    connect(btnAbout, &QPushButton::clicked, this, &TfrmMain::btnAboutClick);
+    connect(btnNews, &QToolButton::clicked, this, &TfrmMain::btnNewsClick);
+    connect(bsSkinSpeedButton1, &QToolButton::clicked, this, &TfrmMain::btnUpdateClick);
+    connect(bsSkinSpeedButton2, &QToolButton::clicked, this, &TfrmMain::btnHelpClick);
+    return page;
+}
+
+QWidget* TfrmMain::BuildStatisticsArea()
+{
+    auto* area = new QWidget;
+    auto* header = new QLabel(
+        QStringLiteral("Once you prepare your web pages and upload to your server, you can check here the statistics of "
+                       "hits. Selecting one Web Page URL you can view details about the refers websites in the lower "
+                       "section."),
+        area);
+    header->setObjectName(QStringLiteral("statisticsHeader"));
+    header->setWordWrap(true);
+    header->setFixedHeight(43);
+
+    // Upper block: the page list and its bar.
+    auto* pagesBlock = new QWidget;
+    lvwPages = new TLinkListView({{QStringLiteral("Web Page URL"), 400}, {QStringLiteral("Hits"), 100}}, true,
+                                 QAbstractItemView::SingleSelection, pagesBlock);
+    lvwPages->setObjectName(QStringLiteral("lvwPages"));
+    auto* listBar = Bar("listBar", 34, pagesBlock);
+    btnSSelectAll = TextButton("btnSSelectAll", "Select All", listBar);
+    btnSClearAll = TextButton("btnSClearAll", "Clear Selection", listBar);
+    btnDeleteSeg = TextButton("btnDeleteSeg", "Delete", listBar);
+    bsSkinButton4 = TextButton("bsSkinButton4", "Delete All", listBar);
+    btnRevfreshSegments = TextButton("btnRevfreshSegments", "Refresh", listBar);
+    lblTotalHits = new QLabel(QStringLiteral("Total: 0 hits"), listBar);
+    lblTotalHits->setObjectName(QStringLiteral("lblTotalHits"));
+    auto* listBarLayout = new QHBoxLayout(listBar);
+    listBarLayout->setContentsMargins(4, 2, 8, 2);
+    for (QPushButton* button : {btnSSelectAll, btnSClearAll, btnDeleteSeg, bsSkinButton4, btnRevfreshSegments})
+        listBarLayout->addWidget(button);
+    listBarLayout->addStretch();
+    listBarLayout->addWidget(lblTotalHits);
+    auto* pagesLayout = new QVBoxLayout(pagesBlock);
+    pagesLayout->setContentsMargins(0, 0, 0, 0);
+    pagesLayout->setSpacing(0);
+    pagesLayout->addWidget(lvwPages, 1);
+    pagesLayout->addWidget(listBar);
+
+    // Lower block: the referer list and its bar.
+    auto* referersBlock = new QWidget;
+    lvwReferers = new TLinkListView({{QStringLiteral("Referer Domain"), 350},
+                                     {QStringLiteral("Keyword"), 150},
+                                     {QStringLiteral("Type"), 150},
+                                     {QStringLiteral("Hits"), 100}},
+                                    false, QAbstractItemView::ExtendedSelection, referersBlock);
+    lvwReferers->setObjectName(QStringLiteral("lvwReferers"));
+    auto* refererBar = Bar("refererBar", 46, referersBlock);
+    cbxQueryType = new QComboBox(refererBar);
+    cbxQueryType->setObjectName(QStringLiteral("cbxQueryType"));
+    cbxQueryType->addItems({QStringLiteral("None"), QStringLiteral("Domains"), QStringLiteral("Keywords")});
+    cbxRefType = new QComboBox(refererBar);
+    cbxRefType->setObjectName(QStringLiteral("cbxRefType"));
+    cbxRefType->addItems({QStringLiteral("No Advertising Sites"), QStringLiteral("Advertising Sites")});
+    lblRefersHits = new QLabel(QStringLiteral("Total: 0 hits"), refererBar);
+    lblRefersHits->setObjectName(QStringLiteral("lblRefersHits"));
+    auto* refererBarLayout = new QHBoxLayout(refererBar);
+    refererBarLayout->setContentsMargins(6, 4, 8, 4);
+    refererBarLayout->addWidget(new QLabel(QStringLiteral("Group Referers by:"), refererBar));
+    refererBarLayout->addWidget(cbxQueryType);
+    refererBarLayout->addSpacing(16);
+    refererBarLayout->addWidget(new QLabel(QStringLiteral("Referer Type:"), refererBar));
+    refererBarLayout->addWidget(cbxRefType);
+    refererBarLayout->addStretch();
+    refererBarLayout->addWidget(lblRefersHits);
+    auto* referersLayout = new QVBoxLayout(referersBlock);
+    referersLayout->setContentsMargins(0, 0, 0, 0);
+    referersLayout->setSpacing(0);
+    referersLayout->addWidget(lvwReferers, 1);
+    referersLayout->addWidget(refererBar);
+
+    splitter = new QSplitter(Qt::Vertical, area);
+    splitter->setObjectName(QStringLiteral("splitter"));
+    splitter->setHandleWidth(10);
+    splitter->setChildrenCollapsible(false);
+    splitter->addWidget(pagesBlock);
+    splitter->addWidget(referersBlock);
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({179, 200});
+
+    auto* layout = new QVBoxLayout(area);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(header);
+    layout->addWidget(splitter, 1);
+
+    connect(btnRevfreshSegments, &QPushButton::clicked, this, &TfrmMain::btnRevfreshSegmentsClick);
+    connect(btnSSelectAll, &QPushButton::clicked, this, &TfrmMain::btnSSelectAllClick);
+    connect(btnSClearAll, &QPushButton::clicked, this, &TfrmMain::btnSClearAllClick);
+    connect(btnDeleteSeg, &QPushButton::clicked, this, &TfrmMain::btnDeleteSegClick);
+    connect(bsSkinButton4, &QPushButton::clicked, this, &TfrmMain::bsSkinButton4Click);
+    connect(lvwPages, &TLinkListView::RowSelectionChanged, this, &TfrmMain::lvwPagesSelectItem);
+    connect(cbxQueryType, &QComboBox::activated, this, &TfrmMain::cbxQueryTypeChange);
+    connect(cbxRefType, &QComboBox::activated, this, &TfrmMain::cbxRefTypeChange);
+    auto openCell = [this](const std::string& text) { context_.launcher->ShellOpen(text); };
+    lvwPages->OnOpenLink = openCell;
+    lvwReferers->OnOpenLink = openCell;
+    return area;
+}
+
+void TfrmMain::FormCreate()
+{
+    gifBanner->setGeometry(imgBanner->geometry());
+    // Branding comes here: it may set a welcome text, which keeps the timer off.
+    if (WelcomeText.empty())
+        Timer1->start();
+    NewsList.clear();
+    LoadServerSettings();
+    PageFiles.clear();
+}
+
+void TfrmMain::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        FormShow();
+    }
+}
+
+void TfrmMain::FormShow()
+{
+    // Every page is laid out once before the first one is shown.
+    for (int index = 0; index < pgcPrinc->count(); ++index) {
+        pgcPrinc->setCurrentIndex(index);
+        ProcessPendingEvents();
+    }
+    pgcPrinc->setCurrentIndex(0);
+    if (!WelcomeText.empty()) {
+        pgcPrinc->setCurrentWidget(stsWelcome);
+        prfWelcome->setHtml(ToDisplay(WelcomeText));
+    } else if (stsWelcome) {
+        pgcPrinc->removeWidget(stsWelcome);
+        stsWelcome->deleteLater();
+        stsWelcome = nullptr;
+        prfWelcome = nullptr;
+        bsSkinButton1 = nullptr;
+    }
+    pgcPrinc->setCurrentIndex(0);
+    CenterBannerViews();
+}
+
+void TfrmMain::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    FormResize();
+}
+
+void TfrmMain::FormResize()
+{
+    CenterBannerViews();
+}
+
+void TfrmMain::CenterBannerViews()
+{
+    // The panel's layout has not run yet before the first show; its width follows the window.
+    const int panelWidth = panBanner->isVisible() ? panBanner->width() : width();
+    for (QLabel* view : {imgBanner, gifBanner})
+        view->move(panelWidth / 2 - view->width() / 2, panBanner->height() / 2 - view->height() / 2);
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    event->accept();
+}
+
+void TfrmMain::FormClose()
+{
+    // A request still waiting ends at once; nothing may ask the user anything any more.
+    msgMain.Silence();
+    Timer1->stop();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        try {
+            IdHTTP1.Disconnect();
+        } catch (...) {
+        }
+    }
+    ProcessPendingEvents();
+}
+
+void TfrmMain::bsSkinButton1Click()
+{
+    pgcPrinc->setCurrentWidget(stsMain);
+    if (!WelcomeText.empty())
+        Timer1->start();
+}
+
+void TfrmMain::btnHelpClick()
+{
+    OpenUrl(BrandingInfo.AppHelpURL, *context_.launcher);
+}
+
+void TfrmMain::btnMakeMoneyClick()
+{
+    OpenUrl(BrandingInfo.AffiliateURL, *context_.launcher);
+}
+
+void TfrmMain::btnAboutClick() {}
+
+void TfrmMain::btnUpdateClick() {}
+
+void TfrmMain::btnNewsClick() {}
+
+void TfrmMain::Timer1Timer()
+{
+    Timer1->stop();
+}
+
+void TfrmMain::btnSimpleClick()
+{
+    TfrmSettings window(ServerSettings, this);
+    if (ShowModal(window) == QDialog::Accepted)
+        SaveServerSettings();
+}
+
+void TfrmMain::LoadServerSettings()
+{
+    if (auto settings = LoadServerSettingsFile(context_.programDirectory))
+        ServerSettings = *settings;
+}
+
+void TfrmMain::SaveServerSettings()
+{
+    SaveServerSettingsFiles(context_.programDirectory, ServerSettings);
+}
+
+void TfrmMain::btnPrepareWebPagesClick() {}
+
+void TfrmMain::btnRevfreshSegmentsClick() {}
+
+void TfrmMain::btnSSelectAllClick() {}
+
+void TfrmMain::btnSClearAllClick() {}
+
+void TfrmMain::lvwPagesSelectItem(int, bool) {}
+
+void TfrmMain::cbxQueryTypeChange() {}
+
+void TfrmMain::cbxRefTypeChange() {}
+
+void TfrmMain::btnDeleteSegClick() {}
+
+void TfrmMain::bsSkinButton4Click() {}
+
+void TfrmMain::SetCommandsEnabled(bool enabled)
+{
+    for (QWidget* command : std::initializer_list<QWidget*>{
+             btnSimple, btnPrepareWebPages, btnNews, bsSkinSpeedButton1, btnSSelectAll, btnSClearAll, btnDeleteSeg,
+             bsSkinButton4, btnRevfreshSegments, cbxQueryType, cbxRefType})
+        command->setEnabled(enabled);
+    // The page list keeps its focus; it only refuses to move its selection.
+    lvwPages->SetBusy(!enabled);
+}
+
+void TfrmMain::OpenLinkLabel(const QLabel* label)
+{
+    context_.launcher->ShellOpen(label->property(kAddressProperty).toString().toStdString());
+}
+
+int TfrmMain::ShowModal(QDialog& dialog)
+{
+    if (context_.showModal)
+        return context_.showModal(dialog);
+    return dialog.exec();
+}
+
+void TfrmMain::ProcessPendingEvents()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}

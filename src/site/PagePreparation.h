@@ -1,0 +1,55 @@
+#pragma once
+
+// Putting the counter's include line at the top of the site's .php pages: the line itself,
+// reading and rewriting one page, and the walk that finds the pages. No widgets here.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+inline constexpr const char* kNoIncludePathAnswer = "BADPATH";
+
+// "<?php include '" + path + "';?>"
+std::string IncludeLine(const std::string& includePath);
+
+// The path to use from what showmainpath.php answered, cut at its first CR or LF (scripts
+// often end with a stray newline, and a line break would tear the include line in two).
+// Nothing when the answer is empty, "BADPATH", or nothing is left before the break.
+std::optional<std::string> IncludePathFromAnswer(const std::string& answer);
+
+// A page's lines: each ends at CR LF, a lone LF or a lone CR; a break at the very end starts
+// no further line; an empty text has none. Every other byte, NUL included, is kept.
+std::vector<std::string> SplitPageLines(std::string_view bytes);
+
+// The lines joined, each one followed by CR LF, the last one included.
+std::string JoinPageLines(const std::vector<std::string>& lines);
+
+// The text without the bytes of code 32 or less at both ends.
+std::string_view TrimControlsAndBlanks(std::string_view text);
+
+// The page as it must be written back: the include line on top unless its first line,
+// trimmed, is exactly that line already; every line ending in CR LF. No lines, no bytes.
+std::string PreparePage(std::string_view pageBytes, const std::string& includeLine);
+
+// The whole file, or nothing with `error` saying why.
+std::optional<std::string> ReadPageFile(const std::string& path, std::string& error);
+
+// Reads the page, prepares it and writes it back through a temporary file renamed over the
+// original, so the page is either as it was or fully prepared whatever happens meanwhile.
+// Returns an empty text on success, else an error text that names the file.
+std::string PreparePageFile(const std::string& path, const std::string& includeLine);
+
+// True when the name's extension, from its last "." on, is ".php" in any ASCII letter case.
+bool IsPageFileName(std::string_view name);
+
+// The full paths of the .php files in `folder` (folder + "/" + name), hidden ones included,
+// entries of one folder in byte order of their names; with `subFolders` each subfolder is
+// searched at once where it is met (depth first). Links are followed, but every real folder
+// is searched once, so a link back into the tree cannot make the walk endless. A folder that
+// cannot be listed adds nothing.
+std::vector<std::string> CollectPageFiles(const std::string& folder, bool subFolders);
+
+// True when `path` is an absolute path that names an existing folder. A relative name is
+// refused: it would depend on the directory the program happened to be started from.
+bool IsExistingFolder(const std::string& path);

@@ -1,0 +1,75 @@
+#pragma once
+
+// A report-style list whose rows are byte texts: the first cells are shown in columns,
+// further cells ride along hidden (a record code, say). Rows are kept in ascending text
+// order of their caption; a header click sorts by that column and a second click reverses.
+// A cell whose text contains "://" or "mailto:" is drawn as a link and opens on a click.
+
+#include <QAbstractTableModel>
+#include <QTreeView>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct ListRow {
+    std::vector<std::string> cells; // caption first, then the sub-items
+    bool checked = false;
+};
+
+class TLinkListModel;
+
+class TLinkListView : public QTreeView {
+    Q_OBJECT
+public:
+    struct Column {
+        QString title;
+        int width;
+    };
+    TLinkListView(std::vector<Column> columns, bool checkBoxes, QAbstractItemView::SelectionMode selection,
+                  QWidget* parent = nullptr);
+    ~TLinkListView() override;
+
+    // Replaces every row; rows come out in ascending caption order, unchecked as given.
+    void SetRows(std::vector<ListRow> rows);
+    void Clear();
+    int RowCount() const;
+    // Rows in the order the list shows them, top to bottom.
+    const ListRow& Row(int index) const;
+    void SetAllChecked(bool checked);
+    void SetChecked(int index, bool checked);
+    std::optional<int> SelectedRow() const;
+    void SelectRow(int index);
+    // Sorts as a click on that column's header does.
+    void ClickHeader(int column);
+
+    // While busy, the selection stays where it is (keyboard focus is kept).
+    void SetBusy(bool busy) { busy_ = busy; }
+    bool IsBusy() const { return busy_; }
+
+    // Receives the text of a clicked link cell.
+    std::function<void(const std::string&)> OnOpenLink;
+
+    static bool IsLinkText(const std::string& text);
+
+signals:
+    // A row became selected (true) or lost its selection (false).
+    void RowSelectionChanged(int row, bool selected);
+
+protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index, const QEvent* event) const override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void OnSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
+    bool IsOnCheckBox(const QModelIndex& index, const QPoint& position);
+
+    TLinkListModel* model_;
+    bool checkBoxes_;
+    bool busy_ = false;
+    int lastClickedColumn_ = -1;
+    Qt::SortOrder lastOrder_ = Qt::AscendingOrder;
+};

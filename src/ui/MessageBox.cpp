@@ -1,0 +1,26 @@
+#include "ui/MessageBox.h"
+
+#include "ui/Text.h"
+
+#include <QMessageBox>
+#include <QPointer>
+
+bool TMessageBox::Show(const std::string& text, MessageKind kind, MessageButtons buttons)
+{
+    if (silenced_ || !responder_)
+        return false;
+    return responder_(text, kind, buttons);
+}
+
+MessageResponder DialogResponder(QWidget* parent)
+{
+    QPointer<QWidget> owner(parent);
+    return [owner](const std::string& text, MessageKind kind, MessageButtons buttons) {
+        QMessageBox box(kind == MessageKind::Warning ? QMessageBox::Warning : QMessageBox::Information,
+                        owner ? owner->window()->windowTitle() : QString(), ToDisplay(text),
+                        buttons == MessageButtons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok,
+                        owner.data());
+        box.setDefaultButton(QMessageBox::Ok);
+        return box.exec() == QMessageBox::Ok;
+    };
+}

@@ -1,0 +1,193 @@
+#include "shell/FMain.h"
+#include "site/FSettings.h"
+#include "support/FakeLauncher.h"
+#include "support/TempDir.h"
+#include "support/TestMain.h"
+#include "ui/LinkListView.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+struct Message {
+    std::string text;
+    MessageKind kind;
+    MessageButtons buttons;
+};
+
+class MainWindow : public testing::Test {
+protected:
+    std::unique_ptr<TfrmMain> Open(const std::string& programDirectory)
+    {
+        AppContext context;
+        context.programDirectory = programDirectory;
+        context.launcher = &launcher;
+        context.messageResponder = [this](const std::string& text, MessageKind kind, MessageButtons buttons) {
+            messages.push_back({text, kind, buttons});
+            return true;
+        };
+        context.showModal = [this](QDialog& dialog) { return answerDialog ? answerDialog(dialog) : 0; };
+        auto window = std::make_unique<TfrmMain>(std::move(context));
+        return window;
+    }
+
+    TempDir folder;
+    FakeLauncher launcher;
+    std::vector<Message> messages;
+    std::function<int(QDialog&)> answerDialog;
+};
+
+// Answers the Settings window by typing the values and pressing a button.
+std::function<int(QDialog&)> TypeSettings(const ServerSettings& values, bool pressOk)
+{
+    return [values, pressOk](QDialog& dialog) {
+        auto& window = dynamic_cast<TfrmSettings&>(dialog);
+        window.edtSite->setText(QString::fromStdString(values.siteUrl));
+        window.edtHostname->setText(QString::fromStdString(values.hostname));
+        window.edtDatabase->setText(QString::fromStdString(values.database));
+        window.edtUsername->setText(QString::fromStdString(values.username));
+        window.edtPassword->setText(QString::fromStdString(values.password));
+        (pressOk ? window.btnOk : window.btnCancel)->click();
+        return dialog.result();
+    };
+}
+
+} // namespace
+
+TEST_F(MainWindow, OpensOnTheMainPageWithEveryControlWhenNotBranded)
+{
+    auto window = Open(folder.Path().string());
+    EXPECT_TRUE(window->Timer1->isActive());
+    EXPECT_EQ(window->Timer1->interval(), 100);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+
+    EXPECT_EQ(window->windowTitle(), "Tallywick");
+    EXPECT_EQ(window->pgcPrinc->count(), 1);
+    EXPECT_EQ(window->pgcPrinc->currentWidget(), window->stsMain);
+    EXPECT_EQ(window->stsWelcome, nullptr);
+    EXPECT_EQ(window->size(), QSize(832, 553));
+
+    const std::vector<std::pair<QString, QString>> buttons{
+        {"btnSimple", "Settings"},       {"btnPrepareWebPages", "Prepare Web Pages"},
+        {"btnMakeMoney", "Make Money"},  {"btnAbout", "About"},
+        {"btnSSelectAll", "Select All"}, {"btnSClearAll", "Clear Selection"},
+        {"btnDeleteSeg", "Delete"},      {"bsSkinButton4", "Delete All"},
+        {"btnRevfreshSegments", "Refresh"}};
+    for (const auto& [name, caption] : buttons) {
+        auto* button = window->findChild<QPushButton*>(name);
+        ASSERT_NE(button, nullptr) << name.toStdString();
+        EXPECT_EQ(button->text(), caption);
+        EXPECT_TRUE(button->isVisible());
+    }
+    const std::vector<std::pair<QString, QString>> pictures{
+        {"btnNews", "Check News"}, {"bsSkinSpeedButton1", "Check Updates"}, {"bsSkinSpeedButton2", "Help"}};
+    for (const auto& [name, hint] : pictures) {
+        auto* button = window->findChild<QToolButton*>(name);
+        ASSERT_NE(button, nullptr) << name.toStdString();
+        EXPECT_EQ(button->toolTip(), hint);
+        EXPECT_EQ(button->size(), QSize(41, 34));
+        EXPECT_TRUE(button->isVisible());
+    }
+    EXPECT_EQ(window->lblTotalHits->text(), "Total: 0 hits");
+    EXPECT_EQ(window->lblRefersHits->text(), "Total: 0 hits");
+    EXPECT_EQ(window->cbxQueryType->currentText(), "None");
+    EXPECT_EQ(window->cbxRefType->currentText(), "No Advertising Sites");
+    EXPECT_EQ(window->lvwPages->model()->headerData(0, Qt::Horizontal).toString(), "Web Page URL");
+    EXPECT_EQ(window->lvwReferers->model()->columnCount(), 4);
+    EXPECT_TRUE(window->panBanner->isVisible());
+    EXPECT_EQ(window->panBanner->height(), 65);
+    EXPECT_TRUE(window->panLinks->isVisible());
+    EXPECT_TRUE(window->lblLink1URL->text().contains("Google"));
+    EXPECT_TRUE(window->lblLink2URL->text().contains("Google"));
+    EXPECT_EQ(window->MainGauge->width(), 130);
+    EXPECT_EQ(window->splitter->handleWidth(), 10);
+}
+
+TEST_F(MainWindow, HelpAndAffiliateOpenTheBrowserEvenWithAnEmptyAddress)
+{
+    auto window = Open(folder.Path().string());
+    window->bsSkinSpeedButton2->click();
+    window->btnMakeMoney->click();
+    ASSERT_EQ(launcher.started.size(), 2u);
+    EXPECT_EQ(launcher.started[0].second, "");
+    EXPECT_EQ(launcher.started[1].second, "");
+}
+
+TEST_F(MainWindow, LinkLabelOpensItsAddressThroughTheShell)
+{
+    auto window = Open(folder.Path().string());
+    window->show();
+    emit window->lblLink1URL->linkActivated(QStringLiteral("#"));
+    EXPECT_EQ(launcher.opened, std::vector<std::string>{"https://www.google.com/"});
+}
+
+TEST_F(MainWindow, BannerViewsStayCentredWhenTheWindowIsResized)
+{
+    auto window = Open(folder.Path().string());
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    for (const QSize size : {QSize(1000, 700), QSize(640, 480)}) {
+        window->resize(size);
+        QCoreApplication::processEvents();
+        for (QLabel* view : {window->imgBanner, window->gifBanner}) {
+            EXPECT_EQ(view->x(), window->panBanner->width() / 2 - view->width() / 2);
+            EXPECT_EQ(view->y(), window->panBanner->height() / 2 - view->height() / 2);
+        }
+        EXPECT_EQ(window->panBanner->height(), 65);
+    }
+}
+
+TEST_F(MainWindow, SettingsOkWritesBothFilesAndALaterStartReadsThemBack)
+{
+    const ServerSettings typed{"http://site.example/counter", "db.host", "stats", "owner", "a\"b$c\\d"};
+    {
+        auto window = Open(folder.Path().string());
+        answerDialog = TypeSettings(typed, true);
+        window->btnSimple->click();
+        EXPECT_EQ(window->ServerSettings, typed);
+    }
+    EXPECT_EQ(ReadWholeFile(folder.File("hsettings.dat")),
+              "[Settings]\r\nswebserver=http://site.example/counter\r\nshostname=db.host\r\nsdatabase=stats\r\n"
+              "susername=owner\r\nspassword=a\"b$c\\d\r\n");
+    EXPECT_NE(ReadWholeFile(folder.File("config.php")).find("  $password=\"a\\\"b\\$c\\\\d\";\r\n"), std::string::npos);
+
+    auto later = Open(folder.Path().string());
+    EXPECT_EQ(later->ServerSettings, typed);
+}
+
+TEST_F(MainWindow, SettingsCancelWritesNothingAndChangesNothing)
+{
+    auto window = Open(folder.Path().string());
+    answerDialog = TypeSettings({"http://other", "h", "d", "u", "p"}, false);
+    window->btnSimple->click();
+    EXPECT_EQ(window->ServerSettings, ServerSettings{});
+    EXPECT_FALSE(std::filesystem::exists(folder.File("hsettings.dat")));
+    EXPECT_FALSE(std::filesystem::exists(folder.File("config.php")));
+}
+
+TEST_F(MainWindow, SettingsThatCannotBeWrittenReachTheErrorHandlerAndStayInForce)
+{
+    const std::string missing = folder.File("gone");
+    auto window = Open(missing);
+    answerDialog = TypeSettings({"http://site", "h", "d", "u", "p"}, true);
+    UnexpectedErrorsSeen().clear();
+    window->show();
+    QTest::mouseClick(window->btnSimple, Qt::LeftButton);
+    ASSERT_EQ(UnexpectedErrorsSeen().size(), 1u);
+    EXPECT_NE(UnexpectedErrorsSeen()[0].find("Unable to write to " + missing + "/hsettings.dat"), std::string::npos);
+    EXPECT_EQ(window->ServerSettings.siteUrl, "http://site");
+    EXPECT_FALSE(std::filesystem::exists(missing));
+}

@@ -1,0 +1,103 @@
+#include "ui/LinkListView.h"
+
+#include <QHeaderView>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<std::string> Captions(const TLinkListView& list, size_t column = 0)
+{
+    std::vector<std::string> captions;
+    for (int i = 0; i < list.RowCount(); ++i)
+        captions.push_back(list.Row(i).cells[column]);
+    return captions;
+}
+
+class LinkList : public testing::Test {
+protected:
+    LinkList()
+    {
+        list.resize(500, 300);
+        list.SetRows({{{"/b.php", "12", "18"}}, {{"/A.php", "250", "17"}}, {{"/a.php", "3", "20"}},
+                      {{"http://site/c.php", "7", "21"}}});
+        list.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&list));
+    }
+    TLinkListView list{{{QStringLiteral("Web Page URL"), 300}, {QStringLiteral("Hits"), 100}},
+                       true,
+                       QAbstractItemView::SingleSelection};
+};
+
+} // namespace
+
+TEST_F(LinkList, RowsComeInAscendingCaptionOrderWhateverTheyArrivedIn)
+{
+    EXPECT_EQ(Captions(list), (std::vector<std::string>{"/A.php", "/a.php", "/b.php", "http://site/c.php"}));
+    // The hidden cell travels with its row.
+    EXPECT_EQ(list.Row(2).cells[2], "18");
+    EXPECT_EQ(list.model()->columnCount(), 2);
+}
+
+TEST_F(LinkList, HeaderClickSortsAscendingAsTextThenReverses)
+{
+    list.ClickHeader(1);
+    EXPECT_EQ(Captions(list, 1), (std::vector<std::string>{"12", "250", "3", "7"}));
+    EXPECT_TRUE(list.header()->isSortIndicatorShown());
+    EXPECT_EQ(list.header()->sortIndicatorOrder(), Qt::AscendingOrder);
+    list.ClickHeader(1);
+    EXPECT_EQ(Captions(list, 1), (std::vector<std::string>{"7", "3", "250", "12"}));
+    EXPECT_EQ(list.header()->sortIndicatorOrder(), Qt::DescendingOrder);
+    list.ClickHeader(0);
+    EXPECT_EQ(Captions(list).front(), "/A.php");
+}
+
+TEST_F(LinkList, SortingKeepsTheSelectionOnItsRow)
+{
+    list.SelectRow(2); // /b.php
+    list.ClickHeader(1);
+    ASSERT_TRUE(list.SelectedRow());
+    EXPECT_EQ(list.Row(*list.SelectedRow()).cells[0], "/b.php");
+}
+
+TEST_F(LinkList, ChecksAreKeptPerRowAndSetTogether)
+{
+    list.SetChecked(1, true);
+    EXPECT_TRUE(list.Row(1).checked);
+    EXPECT_FALSE(list.Row(0).checked);
+    list.SetAllChecked(true);
+    for (int i = 0; i < list.RowCount(); ++i)
+        EXPECT_TRUE(list.Row(i).checked);
+    list.SetRows({{{"/new.php", "1", "1"}}});
+    EXPECT_FALSE(list.Row(0).checked);
+}
+
+TEST_F(LinkList, ClickOnALinkCellOpensItsText)
+{
+    std::vector<std::string> opened;
+    list.OnOpenLink = [&](const std::string& text) { opened.push_back(text); };
+    const QRect linkCell = list.visualRect(list.model()->index(3, 0));
+    const QRect plainCell = list.visualRect(list.model()->index(0, 0));
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, linkCell.center() + QPoint(40, 0));
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, plainCell.center() + QPoint(40, 0));
+    EXPECT_EQ(opened, std::vector<std::string>{"http://site/c.php"});
+    EXPECT_TRUE(TLinkListView::IsLinkText("mailto:me@site"));
+    EXPECT_FALSE(TLinkListView::IsLinkText("www.site.com"));
+}
+
+TEST_F(LinkList, WhileBusyTheSelectionDoesNotMove)
+{
+    std::vector<int> selected;
+    QObject::connect(&list, &TLinkListView::RowSelectionChanged, [&](int row, bool on) {
+        if (on)
+            selected.push_back(row);
+    });
+    list.setFocus();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualRect(list.model()->index(1, 1)).center());
+    list.SetBusy(true);
+    QTest::keyClick(&list, Qt::Key_Down);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualRect(list.model()->index(3, 1)).center());
+    list.SetBusy(false);
+    QTest::keyClick(&list, Qt::Key_Down);
+    EXPECT_EQ(selected, (std::vector<int>{1, 2}));
+}
