@@ -6,6 +6,7 @@
 #include <openssl/params.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <new>
 
@@ -30,6 +31,20 @@ void StoreCounter(std::uint64_t value, unsigned char* block)
 {
     for (int i = 0; i < 8; ++i)
         block[i] = static_cast<unsigned char>(value >> (8 * i));
+}
+
+// Blocks counter+1, counter+2, ...: the counter little-endian in bytes 0-7, then 8 zeros.
+void FillCounterBlocks(unsigned char* blocks, std::size_t count, std::uint64_t counter)
+{
+    const std::uint64_t zero = 0;
+    for (std::size_t b = 0; b < count; ++b) {
+        const std::uint64_t value = counter + 1 + b;
+        if constexpr (std::endian::native == std::endian::little)
+            std::memcpy(blocks + b * kBlockSize, &value, 8);
+        else
+            StoreCounter(value, blocks + b * kBlockSize);
+        std::memcpy(blocks + b * kBlockSize + 8, &zero, 8);
+    }
 }
 
 void XorInto(unsigned char* data, const unsigned char* keyStream, std::size_t count)
@@ -145,10 +160,8 @@ void ApplyKeyStream(CipherContext& context, unsigned char* data, std::size_t cou
     unsigned char* keyStream = context.engine->keyStream;
     while (count > 0) {
         const std::size_t blocks = std::min(kBatchBlocks, (count + kBlockSize - 1) / kBlockSize);
-        for (std::size_t b = 0; b < blocks; ++b) {
-            StoreCounter(++counter, keyStream + b * kBlockSize);
-            std::memset(keyStream + b * kBlockSize + 8, 0, 8);
-        }
+        FillCounterBlocks(keyStream, blocks, counter);
+        counter += blocks;
         int produced = 0;
         EVP_EncryptUpdate(context.engine->aes, keyStream, &produced, keyStream, static_cast<int>(blocks * kBlockSize));
 

@@ -18,6 +18,13 @@ struct FormatCase {
     std::uint32_t bufferSize;
 };
 
+std::string CaseName(const testing::TestParamInfo<FormatCase>& info)
+{
+    const FormatCase& c = info.param;
+    return "password" + std::to_string(c.passwordLength) + "_data" + std::to_string(c.dataLength) + "_buffer" +
+           std::to_string(c.bufferSize);
+}
+
 // Whole containers compared with a block-at-a-time reference: key derivation, verifier,
 // counter layout (block 256 is the first after the carry into byte 1), HMAC and framing.
 class ContainerFormatTest : public testing::TestWithParam<FormatCase> {};
@@ -43,12 +50,14 @@ INSTANTIATE_TEST_SUITE_P(Modes, ContainerFormatTest,
                          testing::Values(FormatCase {0, 1, 8, 100, 64}, FormatCase {10, 1, 8, 0, 262144},
                                          FormatCase {31, 1, 8, 5000, 4096}, FormatCase {32, 2, 12, 5000, 1000},
                                          FormatCase {47, 2, 12, 4081, 17}, FormatCase {48, 3, 16, 5000, 262144},
-                                         FormatCase {128, 3, 16, 33, 1}));
+                                         FormatCase {128, 3, 16, 33, 1}),
+                         CaseName);
 
 INSTANTIATE_TEST_SUITE_P(ChunkBoundaries, ContainerFormatTest,
                          testing::Values(FormatCase {10, 1, 8, 4080, 4080}, FormatCase {10, 1, 8, 4096, 4096},
                                          FormatCase {10, 1, 8, 70000, 8193}, FormatCase {10, 1, 8, 15, 16},
-                                         FormatCase {10, 1, 8, 8192 * 3 + 5, 8192}));
+                                         FormatCase {10, 1, 8, 8192 * 3 + 5, 8192}),
+                         CaseName);
 
 TEST(ContainerTest, WrittenWithOneBufferSizeReadsWithAnyOther)
 {
