@@ -4,6 +4,7 @@
 #include "shell/UUtils.h"
 #include "site/FSettings.h"
 #include "site/SettingsFiles.h"
+#include "stats/Statistics.h"
 #include "ui/LinkListView.h"
 #include "ui/Text.h"
 
@@ -75,6 +76,10 @@ TfrmMain::TfrmMain(AppContext context, QWidget* parent)
     if (!context_.chooseFolder)
         context_.chooseFolder = DialogFolderChooser();
     BuildWindow();
+    statistics_ = std::make_unique<TStatistics>(
+        IdHTTP1, ServerSettings, msgMain,
+        StatisticsView{lvwPages, lblTotalHits, lvwReferers, lblRefersHits, cbxQueryType, cbxRefType, MainStatusPanel},
+        [this] { ProcessPendingEvents(); });
     IdHTTP1.OnBusyChanged = [this](bool busy) { SetCommandsEnabled(!busy); };
     FormCreate();
 }
@@ -415,6 +420,9 @@ void TfrmMain::btnNewsClick() {}
 void TfrmMain::Timer1Timer()
 {
     Timer1->stop();
+    // The news and update checks come first here once they exist.
+    if (CheckServer())
+        RefreshPages();
 }
 
 void TfrmMain::btnSimpleClick()
@@ -437,21 +445,23 @@ void TfrmMain::SaveServerSettings()
 
 void TfrmMain::btnPrepareWebPagesClick() {}
 
-void TfrmMain::btnRevfreshSegmentsClick() {}
-
-void TfrmMain::btnSSelectAllClick() {}
-
-void TfrmMain::btnSClearAllClick() {}
-
-void TfrmMain::lvwPagesSelectItem(int, bool) {}
-
-void TfrmMain::cbxQueryTypeChange() {}
-
-void TfrmMain::cbxRefTypeChange() {}
-
-void TfrmMain::btnDeleteSegClick() {}
-
-void TfrmMain::bsSkinButton4Click() {}
+bool TfrmMain::CheckServer() { return statistics_->CheckServer(); }
+bool TfrmMain::RefreshPages() { return statistics_->RefreshPages(); }
+bool TfrmMain::FillPageList(const std::string& answer) { return statistics_->FillPageList(answer); }
+bool TfrmMain::LoadReferers(int queryType, int refererType, const std::string& pageCode)
+{
+    return statistics_->LoadReferers(queryType, refererType, pageCode);
+}
+bool TfrmMain::FillRefererList(const std::string& answer) { return statistics_->FillRefererList(answer); }
+bool TfrmMain::DeletePages(const std::string& deleteList) { return statistics_->DeletePages(deleteList); }
+void TfrmMain::btnRevfreshSegmentsClick() { statistics_->btnRevfreshSegmentsClick(); }
+void TfrmMain::btnSSelectAllClick() { statistics_->btnSSelectAllClick(); }
+void TfrmMain::btnSClearAllClick() { statistics_->btnSClearAllClick(); }
+void TfrmMain::lvwPagesSelectItem(int row, bool selected) { statistics_->lvwPagesSelectItem(row, selected); }
+void TfrmMain::cbxQueryTypeChange() { statistics_->cbxQueryTypeChange(); }
+void TfrmMain::cbxRefTypeChange() { statistics_->cbxRefTypeChange(); }
+void TfrmMain::btnDeleteSegClick() { statistics_->btnDeleteSegClick(); }
+void TfrmMain::bsSkinButton4Click() { statistics_->bsSkinButton4Click(); }
 
 void TfrmMain::SetCommandsEnabled(bool enabled)
 {

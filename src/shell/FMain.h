@@ -26,6 +26,7 @@ class QTextBrowser;
 class QTimer;
 class QToolButton;
 class TLinkListView;
+class TStatistics;
 
 inline constexpr const char* kAppVersion = "2.01";
 
@@ -113,6 +114,14 @@ public:
     void LoadServerSettings();
     void SaveServerSettings();
 
+    // Hit statistics.
+    bool CheckServer();
+    bool RefreshPages();
+    bool FillPageList(const std::string& answer);
+    bool LoadReferers(int queryType, int refererType, const std::string& pageCode);
+    bool FillRefererList(const std::string& answer);
+    bool DeletePages(const std::string& deleteList);
+
     // Holds back every command that could start a request or a run, and gives them back.
     void SetCommandsEnabled(bool enabled);
 
@@ -132,5 +141,6 @@ private:
     void ProcessPendingEvents();
 
     AppContext context_;
+    std::unique_ptr<TStatistics> statistics_;
     bool shown_ = false;
 };

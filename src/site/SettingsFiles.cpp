@@ -49,13 +49,17 @@ std::string JoinPath(const std::string& folder, const char* name)
 
 std::optional<std::string> ReadFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    try {
+        std::ifstream in(path, std::ios::binary);
+        if (!in)
+            return std::nullopt;
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (in.bad())
+            return std::nullopt;
+        return bytes;
+    } catch (const std::exception&) { // a folder in the file's place, for one
         return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        return std::nullopt;
-    return bytes;
+    }
 }
 
 void WriteOrThrow(const std::string& path, const std::string& bytes, unsigned newFileMode)

@@ -32,7 +32,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"LineWithoutEquals", "[Settings]\r\nspassword\r\nspassword=z\r\n", "z"},
         ReadCase{"EqualsInsideValue", "[Settings]\r\nspassword=a=b\r\n", "a=b"},
         ReadCase{"EmptyValue", "[Settings]\r\nspassword=\r\n", ""},
-        ReadCase{"NotText", std::string("\0\xff[Settings]\r\nspassword=\0x\xfe\r\n", 26), std::string("\0x\xfe", 3)},
+        ReadCase{"NotText", std::string("\0\xff\r\n[Settings]\r\nspassword=\0x\xfe\r\n", 31), std::string("\0x\xfe", 3)},
         ReadCase{"LongValueCut", "[Settings]\r\nspassword=" + std::string(5000, 'q') + "\r\n", std::string(2047, 'q')}),
     [](const auto& info) { return std::string(info.param.name); });
 

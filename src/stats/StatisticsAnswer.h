@@ -1,0 +1,31 @@
+#pragma once
+
+// Reading the counter's list answers: records of quoted values joined by "^", closed by
+// "^OK", or "OK" alone when there are none. Values are not escaped, so a comma inside a
+// value shifts the fields after it; a line with too few fields stops the reading there.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct StatisticsAnswer {
+    enum class Outcome {
+        NoRecords,   // the answer was "OK" alone: the list empties, the total stays as it was
+        Complete,    // every line made a row; the total is the sum of the rows' hits
+        StoppedShort // a line had too few fields; its row holds the cells it reached
+    };
+    Outcome outcome = Outcome::NoRecords;
+    std::vector<std::vector<std::string>> rows; // cells in the list's order, hidden ones last
+    std::int64_t total = 0;
+};
+
+// Page list: each row is URL, hits text, page code.
+StatisticsAnswer ReadPageListAnswer(std::string_view answer);
+// Referers: each row is domain, keyword, "No Advertising" or "Advertising", hits text, record code.
+StatisticsAnswer ReadRefererAnswer(std::string_view answer);
+
+// A hit count: a decimal 32-bit integer with an optional sign, else 0.
+std::int32_t HitNumber(std::string_view text);
+// Double quotes removed, then every byte up to 32 trimmed from both ends.
+std::string CleanValue(std::string_view field);
