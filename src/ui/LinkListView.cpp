@@ -12,6 +12,26 @@
 #include <algorithm>
 #include <numeric>
 
+namespace {
+
+// Ascending text order: letters compare without regard to case first, and case only breaks
+// ties, so "apple" and "Apple" sit together. Bytes compare as they are otherwise.
+int CompareTexts(const std::string& a, const std::string& b)
+{
+    const auto fold = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; };
+    const size_t common = std::min(a.size(), b.size());
+    for (size_t i = 0; i < common; ++i) {
+        const int difference = fold(static_cast<unsigned char>(a[i])) - fold(static_cast<unsigned char>(b[i]));
+        if (difference != 0)
+            return difference;
+    }
+    if (a.size() != b.size())
+        return a.size() < b.size() ? -1 : 1;
+    return a.compare(b);
+}
+
+} // namespace
+
 class TLinkListModel final : public QAbstractTableModel {
 public:
     TLinkListModel(std::vector<TLinkListView::Column> columns, bool checkBoxes, QObject* parent)
@@ -33,22 +53,23 @@ public:
     {
         if (!index.isValid())
             return {};
-        const Entry& entry = rows_[static_cast<size_t>(index.row())];
+        const ListRow& row = rows_[static_cast<size_t>(index.row())];
         const size_t column = static_cast<size_t>(index.column());
         switch (role) {
         case Qt::DisplayRole:
         case Qt::ToolTipRole:
-            return column < entry.shown.size() ? entry.shown[column] : QString();
+            // Converted when painted: only the rows on screen ever pay for it.
+            return column < row.cells.size() ? ToDisplay(row.cells[column]) : QString();
         case Qt::CheckStateRole:
             if (checkBoxes_ && column == 0)
-                return entry.row.checked ? Qt::Checked : Qt::Unchecked;
+                return row.checked ? Qt::Checked : Qt::Unchecked;
             return {};
         case Qt::ForegroundRole:
-            if (IsLink(entry, column))
+            if (IsLinkCell(index))
                 return QPalette().color(QPalette::Link);
             return {};
         case Qt::FontRole:
-            if (IsLink(entry, column)) {
+            if (IsLinkCell(index)) {
                 QFont font;
                 font.setUnderline(true);
                 return font;
@@ -63,7 +84,7 @@ public:
     {
         if (!index.isValid() || role != Qt::CheckStateRole || !checkBoxes_ || index.column() != 0)
             return false;
-        rows_[static_cast<size_t>(index.row())].row.checked = value.toInt() == Qt::Checked;
+        rows_[static_cast<size_t>(index.row())].checked = value.toInt() == Qt::Checked;
         emit dataChanged(index, index, {Qt::CheckStateRole});
         return true;
     }
@@ -80,21 +101,10 @@ public:
     {
         emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
         const QModelIndexList before = persistentIndexList();
-        std::vector<int> oldRowOf(rows_.size());
-        std::iota(oldRowOf.begin(), oldRowOf.end(), 0);
-        const size_t c = static_cast<size_t>(column);
-        auto textOf = [this, c](int row) -> const QString& {
-            static const QString empty;
-            const auto& shown = rows_[static_cast<size_t>(row)].shown;
-            return c < shown.size() ? shown[c] : empty;
-        };
-        std::stable_sort(oldRowOf.begin(), oldRowOf.end(), [&](int a, int b) {
-            const int result = CompareTexts(textOf(a), textOf(b));
-            return order == Qt::AscendingOrder ? result < 0 : result > 0;
-        });
-        std::vector<Entry> sorted;
-        sorted.reserve(rows_.size());
         std::vector<int> newRowOf(rows_.size());
+        std::vector<int> oldRowOf = SortedOrder(static_cast<size_t>(column), order);
+        std::vector<ListRow> sorted;
+        sorted.reserve(rows_.size());
         for (size_t i = 0; i < oldRowOf.size(); ++i) {
             newRowOf[static_cast<size_t>(oldRowOf[i])] = static_cast<int>(i);
             sorted.push_back(std::move(rows_[static_cast<size_t>(oldRowOf[i])]));
@@ -111,65 +121,55 @@ public:
     void SetRows(std::vector<ListRow> rows)
     {
         beginResetModel();
-        rows_.clear();
-        rows_.reserve(rows.size());
-        for (ListRow& row : rows) {
-            Entry entry;
-            const size_t shownCount = std::min(row.cells.size(), columns_.size());
-            entry.shown.reserve(shownCount);
-            for (size_t i = 0; i < shownCount; ++i)
-                entry.shown.push_back(ToDisplay(row.cells[i]));
-            entry.row = std::move(row);
-            rows_.push_back(std::move(entry));
-        }
-        std::stable_sort(rows_.begin(), rows_.end(), [](const Entry& a, const Entry& b) {
-            static const QString empty;
-            return CompareTexts(a.shown.empty() ? empty : a.shown[0], b.shown.empty() ? empty : b.shown[0]) < 0;
-        });
+        rows_ = std::move(rows);
+        std::stable_sort(rows_.begin(), rows_.end(),
+                         [](const ListRow& a, const ListRow& b) { return CompareTexts(CellOf(a, 0), CellOf(b, 0)) < 0; });
         endResetModel();
     }
 
-    const ListRow& Row(int index) const { return rows_.at(static_cast<size_t>(index)).row; }
+    const ListRow& Row(int index) const { return rows_.at(static_cast<size_t>(index)); }
 
     void SetAllChecked(bool checked)
     {
-        for (Entry& entry : rows_)
-            entry.row.checked = checked;
+        for (ListRow& row : rows_)
+            row.checked = checked;
         if (!rows_.empty())
             emit dataChanged(index(0, 0), index(static_cast<int>(rows_.size()) - 1, 0), {Qt::CheckStateRole});
     }
 
     bool IsLinkCell(const QModelIndex& index) const
     {
-        return index.isValid() && IsLink(rows_[static_cast<size_t>(index.row())], static_cast<size_t>(index.column()));
+        return index.isValid() && index.column() < static_cast<int>(columns_.size()) &&
+               TLinkListView::IsLinkText(CellText(index));
     }
 
     const std::string& CellText(const QModelIndex& index) const
     {
-        return rows_[static_cast<size_t>(index.row())].row.cells[static_cast<size_t>(index.column())];
+        return CellOf(rows_[static_cast<size_t>(index.row())], static_cast<size_t>(index.column()));
     }
 
 private:
-    struct Entry {
-        ListRow row;
-        std::vector<QString> shown; // the visible cells, converted once
-    };
-
-    // Case-insensitive first, so "apple" and "Apple" sit together; case breaks ties.
-    static int CompareTexts(const QString& a, const QString& b)
+    static const std::string& CellOf(const ListRow& row, size_t column)
     {
-        const int folded = a.compare(b, Qt::CaseInsensitive);
-        return folded != 0 ? folded : a.compare(b, Qt::CaseSensitive);
+        static const std::string empty;
+        return column < row.cells.size() ? row.cells[column] : empty;
     }
 
-    bool IsLink(const Entry& entry, size_t column) const
+    std::vector<int> SortedOrder(size_t column, Qt::SortOrder order) const
     {
-        return column < entry.shown.size() && TLinkListView::IsLinkText(entry.row.cells[column]);
+        std::vector<int> rows(rows_.size());
+        std::iota(rows.begin(), rows.end(), 0);
+        std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
+            const int result = CompareTexts(CellOf(rows_[static_cast<size_t>(a)], column),
+                                            CellOf(rows_[static_cast<size_t>(b)], column));
+            return order == Qt::AscendingOrder ? result < 0 : result > 0;
+        });
+        return rows;
     }
 
     std::vector<TLinkListView::Column> columns_;
     bool checkBoxes_;
-    std::vector<Entry> rows_;
+    std::vector<ListRow> rows_;
 };
 
 TLinkListView::TLinkListView(std::vector<Column> columns, bool checkBoxes, QAbstractItemView::SelectionMode selection,
