@@ -14,11 +14,11 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStackedWidget>
-#include <QStyle>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
@@ -45,12 +45,31 @@ QPushButton* TextButton(const char* name, const char* caption, QWidget* parent)
     return button;
 }
 
-QToolButton* PictureButton(const char* name, const char* hint, QStyle::StandardPixmap picture, QWidget* parent)
+// A round badge with one sign on it, drawn here so the toolbar looks the same everywhere.
+QIcon BadgeIcon(const QString& sign, const QColor& colour)
+{
+    QPixmap picture(48, 48);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    painter.drawEllipse(QRectF(3, 3, 42, 42));
+    QFont font = painter.font();
+    font.setBold(true);
+    font.setPixelSize(28);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(QRectF(3, 3, 42, 42), Qt::AlignCenter, sign);
+    return QIcon(picture);
+}
+
+QToolButton* PictureButton(const char* name, const char* hint, const QIcon& picture, QWidget* parent)
 {
     auto* button = new QToolButton(parent);
     button->setObjectName(QString::fromLatin1(name));
     button->setToolTip(QString::fromLatin1(hint));
-    button->setIcon(parent->style()->standardIcon(picture));
+    button->setIcon(picture);
     button->setIconSize(QSize(24, 24));
     button->setFixedSize(41, 34);
     button->setAutoRaise(true);
@@ -146,9 +165,11 @@ QWidget* TfrmMain::BuildMainPage()
     btnPrepareWebPages = TextButton("btnPrepareWebPages", "Prepare Web Pages", toolbar);
     btnMakeMoney = TextButton("btnMakeMoney", "Make Money", toolbar);
     btnAbout = TextButton("btnAbout", "About", toolbar);
-    btnNews = PictureButton("btnNews", "Check News", QStyle::SP_MessageBoxInformation, toolbar);
-    bsSkinSpeedButton1 = PictureButton("bsSkinSpeedButton1", "Check Updates", QStyle::SP_BrowserReload, toolbar);
-    bsSkinSpeedButton2 = PictureButton("bsSkinSpeedButton2", "Help", QStyle::SP_DialogHelpButton, toolbar);
+    btnNews = PictureButton("btnNews", "Check News", BadgeIcon(QStringLiteral("!"), QColor(0xd9, 0x7b, 0x29)), toolbar);
+    bsSkinSpeedButton1 = PictureButton("bsSkinSpeedButton1", "Check Updates",
+                                       BadgeIcon(QString(QChar(0x2193)), QColor(0x4a, 0x9a, 0x5c)), toolbar);
+    bsSkinSpeedButton2 = PictureButton("bsSkinSpeedButton2", "Help", BadgeIcon(QStringLiteral("?"), QColor(0x3d, 0x6e, 0x9f)),
+                                       toolbar);
     auto* toolbarLayout = new QHBoxLayout(toolbar);
     toolbarLayout->setContentsMargins(6, 4, 6, 4);
     for (QPushButton* button : {btnSimple, btnPrepareWebPages, btnMakeMoney, btnAbout})
