@@ -46,9 +46,11 @@ public:
     // The whole command. A page that cannot be read or written throws std::runtime_error
     // naming it: the pages before it keep their change, the rest stay as they were.
     void Run();
+    // What Run does once the user pressed Start: the walk, then every page with the status
+    // bar following. Throws like Run.
+    void PreparePages(const std::string& includeLine, const std::string& folder, bool subFolders);
 
 private:
-    void PreparePages(const std::string& includeLine, const std::string& folder, bool subFolders);
 
     net::HttpClient& client_;
     const ServerSettings& settings_;
