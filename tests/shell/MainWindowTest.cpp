@@ -191,3 +191,22 @@ TEST_F(MainWindow, SettingsThatCannotBeWrittenReachTheErrorHandlerAndStayInForce
     EXPECT_EQ(window->ServerSettings.siteUrl, "http://site");
     EXPECT_FALSE(std::filesystem::exists(missing));
 }
+
+TEST(SettingsWindow, HasNoCloseBoxAndTabsThroughTheEditsThenTheButtons)
+{
+    ServerSettings settings{"a", "b", "c", "d", "e"};
+    TfrmSettings window(settings);
+    EXPECT_EQ(window.windowTitle(), "Settings");
+    EXPECT_FALSE(window.windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_EQ(window.edtPassword->echoMode(), QLineEdit::Normal);
+    std::vector<QWidget*> order{window.edtSite};
+    for (QWidget* next = window.edtSite->nextInFocusChain(); order.size() < 7; next = next->nextInFocusChain())
+        if (next->focusPolicy() & Qt::TabFocus)
+            order.push_back(next);
+    EXPECT_EQ(order, (std::vector<QWidget*>{window.edtSite, window.edtHostname, window.edtDatabase, window.edtUsername,
+                                            window.edtPassword, window.btnOk, window.btnCancel}));
+    window.edtHostname->setText("changed");
+    window.btnCancel->click();
+    EXPECT_EQ(settings.hostname, "b");
+    EXPECT_EQ(window.result(), QDialog::Rejected);
+}
