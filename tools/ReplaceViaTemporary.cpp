@@ -1,5 +1,7 @@
 #include "ReplaceViaTemporary.h"
 
+#include "WriteBehindStream.h"
+
 #include "branding/FileStreams.h"
 
 #include <filesystem>
@@ -31,9 +33,11 @@ std::string ReplaceViaTemporary(const std::string& path, const std::function<std
     const fs::path temporary = TemporarySibling(fs::path(path));
     std::string error;
     try {
-        FileWriteStream destination(temporary.string());
+        FileWriteStream file(temporary.string());
+        WriteBehindStream destination(file);
         error = write(destination);
-        if (!destination.Close() && error.empty())
+        const bool flushed = destination.Finish();
+        if ((!flushed || !file.Close()) && error.empty())
             error = "cannot write " + temporary.string();
     } catch (const std::runtime_error& failure) {
         return failure.what();

@@ -24,6 +24,8 @@ FileReadStream::FileReadStream(const std::string& path)
     file_ = std::fopen(path.c_str(), "rb");
     if (file_ == nullptr)
         throw OpenError("open", path, errno);
+    // The container reads whole chunks into its own buffer; a second buffer only adds copies.
+    std::setvbuf(file_, nullptr, _IONBF, 0);
     std::error_code sizeError;
     const auto size = std::filesystem::file_size(path, sizeError);
     size_ = sizeError ? 0 : static_cast<std::int64_t>(size);
@@ -49,6 +51,7 @@ FileWriteStream::FileWriteStream(const std::string& path)
     file_ = std::fopen(path.c_str(), "wb");
     if (file_ == nullptr)
         throw OpenError("create", path, errno);
+    std::setvbuf(file_, nullptr, _IONBF, 0);
 }
 
 FileWriteStream::~FileWriteStream()
