@@ -1,4 +1,5 @@
 #include "BrandCommands.h"
+#include "ReadAheadStream.h"
 #include "ReplaceViaTemporary.h"
 
 #include "branding/AesLib.h"
@@ -16,9 +17,10 @@ int RunEncrypt(const std::vector<std::string>& arguments, std::ostream& errors)
     try {
         FileReadStream source(plainPath);
         const std::string error = ReplaceViaTemporary(outPath, [&](WritableStream& destination) -> std::string {
+            ReadAheadStream input(source);
             TEncryption encryption(kBrandingFilePassword, kBrandingFileBufferSize);
-            if (!encryption.Encrypt(source, destination))
-                return source.Failed() ? "cannot read " + plainPath : "cannot write " + outPath;
+            if (!encryption.Encrypt(input, destination))
+                return input.Failed() ? "cannot read " + plainPath : "cannot write " + outPath;
             return {};
         });
         if (!error.empty()) {
@@ -39,6 +41,7 @@ int RunDecrypt(const std::vector<std::string>& arguments, std::ostream& errors)
     try {
         FileReadStream source(containerPath);
         const std::string error = ReplaceViaTemporary(outPath, [&](WritableStream& destination) -> std::string {
+            ReadAheadStream input(source);
             TEncryption encryption(kBrandingFilePassword, kBrandingFileBufferSize);
             // Data chunks are only reported once the verifier has matched, which tells a
             // wrong password from damage found by the authentication code.
@@ -47,9 +50,9 @@ int RunDecrypt(const std::vector<std::string>& arguments, std::ostream& errors)
                 if (stage == 5)
                     verifierMatched = true;
             };
-            if (encryption.Decrypt(source, &destination, source.Size()))
+            if (encryption.Decrypt(input, &destination, source.Size()))
                 return {};
-            if (source.Failed())
+            if (input.Failed())
                 return "cannot read " + containerPath;
             if (!verifierMatched)
                 return containerPath + " was not made with this program's password, or is not a container "
