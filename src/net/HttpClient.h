@@ -7,6 +7,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -41,6 +42,12 @@ public:
 
     // Bounds connecting and every wait for data from now on (the user's server sets 60000 ms).
     void SetTimeLimit(std::chrono::milliseconds limit);
+    // The limit set so far; empty while the start-up limits of HttpLimits still apply.
+    std::optional<std::chrono::milliseconds> TimeLimit() const;
+
+    // Every request calls Pump once before it starts, then at least every 20 ms until it ends.
+    // Failure (ok false) is a transport error, a final status outside 200..299, an answer over
+    // maxBodyBytes, or no data for longer than the time limit; none of them throws.
 
     // multipart/form-data post as HTTP/1.0, fields in order; closes any open connection first.
     HttpResponse Post(const std::string& url, const Form& fields);
@@ -50,14 +57,18 @@ public:
     HttpResponse GetTo(const std::string& url, const std::function<bool(const char*, std::size_t)>& sink);
 
     // Closes the connection; during a request it aborts it at once (the request fails).
+    // Safe to call from inside Pump, and so is destroying the client there.
     void Disconnect();
+    // True while a request runs. A request started then (from inside Pump) fails at once
+    // with error "busy" and leaves the running one alone.
     bool Busy() const;
     // Called with true when a request starts and false when it ends.
     std::function<void(bool)> OnBusyChanged;
 
 private:
     struct Impl;
-    std::unique_ptr<Impl> impl_;
+    // Shared with a running request, which keeps it alive if the client is destroyed inside Pump.
+    std::shared_ptr<Impl> impl_;
 };
 
 } // namespace net

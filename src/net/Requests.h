@@ -14,15 +14,19 @@ enum class FormProfile {
     NewsServer, // closes with "something"; answer trimmed; failure text empty
 };
 
+// `script` is a bare name such as "actions.php" (a leading "/" is accepted and not doubled).
 // User's server: baseUrl + "/" + script, exactly as stored (a trailing "/" gives "//").
 // News server: one "/" between baseUrl and script whether or not baseUrl ends with one.
+// The user's server answer is returned as received, the news server's without the bytes up to
+// 32 (blanks, line breaks, control characters) at either end; on failure "BAD" or the empty text.
 std::string PostForm(HttpClient& client, FormProfile profile, const std::string& baseUrl, const std::string& script,
                      const Form& fields);
 
-// True with the body, or false with an empty text.
+// True with the body, or false with an empty text. The connection is closed afterwards.
 bool HttpGetText(HttpClient& client, const std::string& url, std::string& text);
 
-// True when the whole body is in the file at `localPath`; on failure no file is left there.
+// True when the whole body is in the file at `localPath`; on failure no file is left there,
+// even one that existed before the call. A file that cannot be created throws.
 bool DownloadFile(HttpClient& client, const std::string& url, const std::string& localPath);
 
 } // namespace net
