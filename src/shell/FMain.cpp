@@ -2,7 +2,9 @@
 
 #include "platform/Launcher.h"
 #include "shell/UUtils.h"
+#include "site/FPrepare.h"
 #include "site/FSettings.h"
+#include "site/PagePreparationRun.h"
 #include "site/SettingsFiles.h"
 #include "stats/Statistics.h"
 #include "ui/LinkListView.h"
@@ -99,6 +101,10 @@ TfrmMain::TfrmMain(AppContext context, QWidget* parent)
         IdHTTP1, ServerSettings, msgMain,
         StatisticsView{lvwPages, lblTotalHits, lvwReferers, lblRefersHits, cbxQueryType, cbxRefType, MainStatusPanel},
         [this] { ProcessPendingEvents(); });
+    preparation_ = std::make_unique<TPagePreparation>(
+        IdHTTP1, ServerSettings, msgMain, context_.chooseFolder, context_.programDirectory, this, MainStatusPanel,
+        MainGauge, PageFiles, [this] { ProcessPendingEvents(); }, [this](bool hold) { SetCommandsEnabled(!hold); });
+    preparation_->SetShowModal([this](TfrmPrepare& window) { return ShowModal(window); });
     IdHTTP1.OnBusyChanged = [this](bool busy) { SetCommandsEnabled(!busy); };
     FormCreate();
 }
@@ -464,7 +470,12 @@ void TfrmMain::SaveServerSettings()
     SaveServerSettingsFiles(context_.programDirectory, ServerSettings);
 }
 
-void TfrmMain::btnPrepareWebPagesClick() {}
+void TfrmMain::btnPrepareWebPagesClick() { preparation_->Run(); }
+std::string TfrmMain::GetIncludePath() { return preparation_->GetIncludePath(); }
+void TfrmMain::CollectPageFiles(const std::string& folder, bool subFolders)
+{
+    preparation_->CollectPageFiles(folder, subFolders);
+}
 
 bool TfrmMain::CheckServer() { return statistics_->CheckServer(); }
 bool TfrmMain::RefreshPages() { return statistics_->RefreshPages(); }

@@ -27,6 +27,7 @@ class QTimer;
 class QToolButton;
 class TLinkListView;
 class TStatistics;
+class TPagePreparation;
 
 inline constexpr const char* kAppVersion = "2.01";
 
@@ -114,6 +115,10 @@ public:
     void LoadServerSettings();
     void SaveServerSettings();
 
+    // Web page preparation.
+    std::string GetIncludePath();
+    void CollectPageFiles(const std::string& folder, bool subFolders);
+
     // Hit statistics.
     bool CheckServer();
     bool RefreshPages();
@@ -142,5 +147,6 @@ private:
 
     AppContext context_;
     std::unique_ptr<TStatistics> statistics_;
+    std::unique_ptr<TPagePreparation> preparation_;
     bool shown_ = false;
 };

@@ -1,5 +1,7 @@
 #include "shell/FMain.h"
+#include "site/FPrepare.h"
 #include "site/FSettings.h"
+#include "support/RecordingServer.h"
 #include "support/FakeLauncher.h"
 #include "support/TempDir.h"
 #include "support/TestMain.h"
@@ -209,4 +211,33 @@ TEST(SettingsWindow, HasNoCloseBoxAndTabsThroughTheEditsThenTheButtons)
     window.btnCancel->click();
     EXPECT_EQ(settings.hostname, "b");
     EXPECT_EQ(window.result(), QDialog::Rejected);
+}
+
+TEST_F(MainWindow, PrepareWebPagesRunsFromTheToolbarAndReportsInTheStatusBar)
+{
+    RecordingServer server;
+    server.Answer("/showmainpath.php", ServerAnswer::Text("/home/site/counter/main.php"));
+    TempDir site;
+    WriteWholeFile(site.File("index.php"), "<html>\n");
+    WriteWholeFile(site.File("notes.txt"), "left alone");
+    auto window = Open(folder.Path().string());
+    window->Timer1->stop();
+    window->ServerSettings.siteUrl = server.Url();
+    answerDialog = [&](QDialog& dialog) {
+        auto& prepare = dynamic_cast<TfrmPrepare&>(dialog);
+        EXPECT_EQ(prepare.edtCode->text(), "<?php include '/home/site/counter/main.php';?>");
+        prepare.edtFolder->setText(QString::fromStdString(site.Path().string()));
+        prepare.btnStart->click();
+        return dialog.result();
+    };
+    window->btnPrepareWebPages->click();
+
+    EXPECT_EQ(server.LastRequest().method, "GET");
+    EXPECT_EQ(server.LastRequest().path, "/showmainpath.php");
+    EXPECT_EQ(ReadWholeFile(site.File("index.php")), "<?php include '/home/site/counter/main.php';?>\r\n<html>\r\n");
+    EXPECT_EQ(ReadWholeFile(site.File("notes.txt")), "left alone");
+    EXPECT_EQ(window->MainStatusPanel->text(), "Process Completed: 1 files modified");
+    EXPECT_EQ(window->MainGauge->value(), window->MainGauge->maximum());
+    EXPECT_EQ(window->PageFiles, std::vector<std::string>{site.File("index.php")});
+    EXPECT_TRUE(window->btnPrepareWebPages->isEnabled());
 }
