@@ -289,8 +289,10 @@ struct HttpClient::Impl : std::enable_shared_from_this<Impl> {
             } else {
                 curl_easy_setopt(res.easy, CURLOPT_HTTPGET, 1L);
                 curl_easy_setopt(res.easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
-                curl_easy_setopt(res.easy, CURLOPT_FORBID_REUSE, 1L);
             }
+            // No connection outlives its answer, not even between redirects: servers may close
+            // an HTTP/1.0 connection they announced as kept alive, and a post starts afresh anyway.
+            curl_easy_setopt(res.easy, CURLOPT_FORBID_REUSE, 1L);
             result = Run(res.easy, t);
         } catch (const std::exception& e) {
             result = Failure(e.what());

@@ -187,7 +187,7 @@ TEST_F(HttpClientTest, AnEndlessRedirectLoopFails) {
     server.Answer("/b", ServerAnswer::Redirect("/a"));
     HttpResponse r = MakeClient().Post(server.Url("/a"), {{"a", "1"}});
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(server.RequestCount(), 16u);
+    EXPECT_EQ(server.RequestCount(), 16u) << r.error;
 }
 
 TEST_F(HttpClientTest, OnlyHttpAndHttpsAreSpoken) {
