@@ -31,7 +31,9 @@ const std::string& PlainData()
 // Writes into room reserved once, as a file in the page cache would take it.
 class PreallocatedSink final : public WritableStream {
 public:
-    explicit PreallocatedSink(std::size_t capacity) : bytes_(capacity) {}
+    explicit PreallocatedSink(std::size_t capacity)
+        : bytes_(capacity)
+    { }
     bool Write(const unsigned char* source, std::size_t count) override
     {
         if (count > bytes_.size() - used_)
@@ -99,8 +101,8 @@ void RunLibcrypto(benchmark::State& state, bool copies)
     EVP_MAC* mac = EVP_MAC_fetch(nullptr, "HMAC", nullptr);
     EVP_MAC_CTX* hmac = EVP_MAC_CTX_new(mac);
     char digest[] = "SHA1";
-    const OSSL_PARAM parameters[] = {OSSL_PARAM_construct_utf8_string(OSSL_MAC_PARAM_DIGEST, digest, 0),
-                                     OSSL_PARAM_construct_end()};
+    const OSSL_PARAM parameters[]
+        = {OSSL_PARAM_construct_utf8_string(OSSL_MAC_PARAM_DIGEST, digest, 0), OSSL_PARAM_construct_end()};
     const std::size_t batch = static_cast<std::size_t>(state.range(0));
     std::vector<unsigned char> keyStream(batch);
 

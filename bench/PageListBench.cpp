@@ -19,8 +19,8 @@ std::string PageListAnswer(int records)
     std::string answer;
     answer.reserve(static_cast<size_t>(records) * 48);
     for (int i = 0; i < records; ++i) {
-        answer += "\"" + std::to_string(i) + "\",\"/section" + std::to_string(random() % 1000) + "/page" +
-                  std::to_string(random()) + ".php\",\"" + std::to_string(random() % 100000) + "\"^";
+        answer += "\"" + std::to_string(i) + "\",\"/section" + std::to_string(random() % 1000) + "/page"
+            + std::to_string(random()) + ".php\",\"" + std::to_string(random() % 100000) + "\"^";
     }
     return answer + "OK";
 }

@@ -89,8 +89,8 @@ void WriteViaRename(const std::string& path, const std::string& bytes)
 {
     const std::string temporary = path + ".tmp";
     const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-    if (fd < 0 || write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()) || close(fd) != 0 ||
-        rename(temporary.c_str(), path.c_str()) != 0)
+    if (fd < 0 || write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()) || close(fd) != 0
+        || rename(temporary.c_str(), path.c_str()) != 0)
         throw std::runtime_error("bare write failed");
 }
 
@@ -141,8 +141,9 @@ void PreparePagesWithStatusBar(benchmark::State& state)
     status.show();
     gauge.show();
     std::vector<std::string> pageFiles;
-    TPagePreparation run(client, settings, messages, nullptr, "/", nullptr, &status, &gauge, pageFiles,
-                         [] { QApplication::processEvents(); }, nullptr);
+    TPagePreparation run(
+        client, settings, messages, nullptr, "/", nullptr, &status, &gauge, pageFiles,
+        [] { QApplication::processEvents(); }, nullptr);
     for (auto _ : state) {
         state.PauseTiming();
         site.Reset();

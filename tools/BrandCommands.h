@@ -9,7 +9,7 @@
 
 struct BrandCommand {
     const char* name;
-    const char* arguments;   // shown in the usage line, e.g. "PLAIN OUT"
+    const char* arguments; // shown in the usage line, e.g. "PLAIN OUT"
     int argumentCount;
     const char* description; // one or more lines for --help
     int (*run)(const std::vector<std::string>& arguments, std::ostream& errors);

@@ -11,13 +11,13 @@ namespace {
 // One row per command; a new command needs only its row and its function.
 constexpr BrandCommand kCommands[] = {
     {"encrypt", "PLAIN OUT", 2,
-     "Encrypts the file PLAIN into the container OUT with the program's password,\n"
-     "as the program expects its branding file (dbsettings.dat).",
-     RunEncrypt},
+        "Encrypts the file PLAIN into the container OUT with the program's password,\n"
+        "as the program expects its branding file (dbsettings.dat).",
+        RunEncrypt},
     {"decrypt", "IN OUT", 2,
-     "Decrypts the container IN into the plain file OUT. When the password or the\n"
-     "authentication code does not match, exits with 1 and leaves OUT untouched.",
-     RunDecrypt},
+        "Decrypts the container IN into the plain file OUT. When the password or the\n"
+        "authentication code does not match, exits with 1 and leaves OUT untouched.",
+        RunDecrypt},
 };
 
 void PrintHelp(std::ostream& out)

@@ -55,8 +55,9 @@ int RunDecrypt(const std::vector<std::string>& arguments, std::ostream& errors)
             if (input.Failed())
                 return "cannot read " + containerPath;
             if (!verifierMatched)
-                return containerPath + " was not made with this program's password, or is not a container "
-                                       "(password verifier does not match)";
+                return containerPath
+                    + " was not made with this program's password, or is not a container "
+                      "(password verifier does not match)";
             return containerPath + " is damaged or was altered (authentication code does not match)";
         });
         if (!error.empty()) {

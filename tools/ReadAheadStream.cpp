@@ -3,8 +3,8 @@
 #include <cstring>
 
 ReadAheadStream::ReadAheadStream(ReadableStream& source, std::size_t batchSize)
-    : source_(source)
-    , batchSize_(batchSize)
+    : source_(source),
+      batchSize_(batchSize)
 {
     current_.reserve(batchSize_);
     next_.reserve(batchSize_);

@@ -29,7 +29,7 @@ private:
     std::size_t batchSize_;
     std::vector<unsigned char> current_; // the caller's side
     std::size_t position_ = 0;
-    bool ended_ = false;  // the caller has taken the last batch
+    bool ended_ = false; // the caller has taken the last batch
     bool failed_ = false; // the caller has taken a batch that ended in failure
 
     std::vector<unsigned char> next_; // the thread's side until ready_

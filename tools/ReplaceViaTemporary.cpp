@@ -18,8 +18,8 @@ fs::path TemporarySibling(const fs::path& path)
     std::random_device random;
     const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
     for (;;) {
-        const fs::path candidate =
-            folder / ("." + path.filename().string() + ".part-" + std::to_string(random() % 1000000000u));
+        const fs::path candidate
+            = folder / ("." + path.filename().string() + ".part-" + std::to_string(random() % 1000000000u));
         std::error_code ignored;
         if (!fs::exists(candidate, ignored))
             return candidate;

@@ -3,8 +3,8 @@
 #include <cstring>
 
 WriteBehindStream::WriteBehindStream(WritableStream& target, std::size_t batchSize)
-    : target_(target)
-    , batchSize_(batchSize)
+    : target_(target),
+      batchSize_(batchSize)
 {
     filling_.reserve(batchSize_);
     handed_.reserve(batchSize_);

@@ -30,7 +30,7 @@ private:
     WritableStream& target_;
     std::size_t batchSize_;
     std::vector<unsigned char> filling_; // the caller's side
-    std::vector<unsigned char> handed_;  // the thread's side while busy_
+    std::vector<unsigned char> handed_; // the thread's side while busy_
     std::mutex mutex_;
     std::condition_variable changed_;
     bool busy_ = false;

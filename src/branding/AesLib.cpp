@@ -6,19 +6,19 @@
 #include <cstring>
 
 TCrypt::TCrypt(const std::string& password, std::uint32_t bufferSize)
-    : mode_(password.size() < 32 ? 1 : password.size() < 48 ? 2 : 3)
-    , password_(password)
-    , bufferSize_(bufferSize)
-    , buffer_(bufferSize)
-{
-}
+    : mode_(password.size() < 32   ? 1
+            : password.size() < 48 ? 2
+                                   : 3),
+      password_(password),
+      bufferSize_(bufferSize),
+      buffer_(bufferSize)
+{ }
 
 TCrypt::~TCrypt() = default;
 
 TEncryption::TEncryption(const std::string& password, std::uint32_t bufferSize)
     : TEncryption(password, bufferSize, platform::ReadClockEntropy)
-{
-}
+{ }
 
 TEncryption::TEncryption(const std::string& password, std::uint32_t bufferSize, EntropySource entropySource)
     : TCrypt(password, bufferSize)
@@ -92,9 +92,9 @@ bool TEncryption::Decrypt(ReadableStream& source, WritableStream* destination, s
     unsigned char* buffer = buffer_.data();
     std::int64_t remaining = size - static_cast<std::int64_t>(saltSize + kVerifierSize + kAuthenticationCodeSize);
     do {
-        const std::size_t wanted =
-            remaining <= 0 ? 0
-                           : static_cast<std::size_t>(remaining < bufferSize_ ? remaining : std::int64_t {bufferSize_});
+        const std::size_t wanted = remaining <= 0
+            ? 0
+            : static_cast<std::size_t>(remaining < bufferSize_ ? remaining : std::int64_t{bufferSize_});
         const std::size_t count = wanted == 0 ? 0 : source.Read(buffer, wanted);
         if (source.Failed())
             return false;

@@ -24,12 +24,12 @@ struct CipherContext {
     CipherContext(const CipherContext&) = delete;
     CipherContext& operator=(const CipherContext&) = delete;
 
-    unsigned char counterBlock[16] = {};   // 64-bit little-endian counter in bytes 0-7
+    unsigned char counterBlock[16] = {}; // 64-bit little-endian counter in bytes 0-7
     unsigned char keyStreamBlock[16] = {}; // the block the position points into
     std::unique_ptr<CipherEngine> engine;
-    std::uint32_t keyStreamPosition = 16;  // 16: the block is used up
+    std::uint32_t keyStreamPosition = 16; // 16: the block is used up
     std::uint32_t passwordLength = 0;
-    std::uint32_t mode = 0;                // 1 to 3: AES-128, AES-192, AES-256
+    std::uint32_t mode = 0; // 1 to 3: AES-128, AES-192, AES-256
 };
 
 class TCrypt {

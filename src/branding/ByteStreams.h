@@ -27,7 +27,9 @@ public:
 // Reads from bytes the caller keeps alive.
 class MemoryReadStream final : public ReadableStream {
 public:
-    explicit MemoryReadStream(std::string_view bytes) : bytes_(bytes) {}
+    explicit MemoryReadStream(std::string_view bytes)
+        : bytes_(bytes)
+    { }
 
     std::size_t Read(unsigned char* destination, std::size_t count) override
     {
@@ -48,7 +50,9 @@ private:
 // Appends to a string the caller owns.
 class MemoryWriteStream final : public WritableStream {
 public:
-    explicit MemoryWriteStream(std::string& bytes) : bytes_(bytes) {}
+    explicit MemoryWriteStream(std::string& bytes)
+        : bytes_(bytes)
+    { }
 
     bool Write(const unsigned char* source, std::size_t count) override
     {

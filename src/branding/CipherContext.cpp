@@ -66,9 +66,9 @@ void XorInto(unsigned char* data, const unsigned char* keyStream, std::size_t co
 
 struct CipherEngine {
     CipherEngine()
-        : aes(EVP_CIPHER_CTX_new())
-        , mac(EVP_MAC_fetch(nullptr, "HMAC", nullptr))
-        , hmac(mac != nullptr ? EVP_MAC_CTX_new(mac) : nullptr)
+        : aes(EVP_CIPHER_CTX_new()),
+          mac(EVP_MAC_fetch(nullptr, "HMAC", nullptr)),
+          hmac(mac != nullptr ? EVP_MAC_CTX_new(mac) : nullptr)
     {
         if (aes == nullptr || hmac == nullptr) {
             Release();
@@ -93,7 +93,9 @@ struct CipherEngine {
     alignas(64) unsigned char keyStream[kBatchBytes];
 };
 
-CipherContext::CipherContext() : engine(std::make_unique<CipherEngine>()) {}
+CipherContext::CipherContext()
+    : engine(std::make_unique<CipherEngine>())
+{ }
 
 CipherContext::~CipherContext()
 {
@@ -106,7 +108,7 @@ std::size_t SaltSize(std::uint32_t mode)
 }
 
 int SetUpCipher(CipherContext& context, std::uint32_t mode, std::string_view password, const unsigned char* salt,
-                unsigned char (&verifier)[kVerifierSize])
+    unsigned char (&verifier)[kVerifierSize])
 {
     if (password.size() > kMaxPasswordSize)
         return kPasswordTooLong;
@@ -120,8 +122,8 @@ int SetUpCipher(CipherContext& context, std::uint32_t mode, std::string_view pas
     unsigned char derived[2 * 32 + kVerifierSize];
     const std::size_t derivedSize = 2 * keySize + kVerifierSize;
     if (PKCS5_PBKDF2_HMAC_SHA1(password.data(), static_cast<int>(password.size()), salt,
-                               static_cast<int>(SaltSize(mode)), kIterations, static_cast<int>(derivedSize),
-                               derived) != 1)
+            static_cast<int>(SaltSize(mode)), kIterations, static_cast<int>(derivedSize), derived)
+        != 1)
         return kCryptoFailure;
 
     std::memset(context.counterBlock, 0, sizeof context.counterBlock);
@@ -130,11 +132,11 @@ int SetUpCipher(CipherContext& context, std::uint32_t mode, std::string_view pas
 
     const EVP_CIPHER* cipher = mode == 1 ? EVP_aes_128_ecb() : mode == 2 ? EVP_aes_192_ecb() : EVP_aes_256_ecb();
     char digest[] = "SHA1";
-    const OSSL_PARAM parameters[] = {OSSL_PARAM_construct_utf8_string(OSSL_MAC_PARAM_DIGEST, digest, 0),
-                                     OSSL_PARAM_construct_end()};
-    const bool keyed = EVP_EncryptInit_ex(context.engine->aes, cipher, nullptr, derived, nullptr) == 1 &&
-                       EVP_CIPHER_CTX_set_padding(context.engine->aes, 0) == 1 &&
-                       EVP_MAC_init(context.engine->hmac, derived + keySize, keySize, parameters) == 1;
+    const OSSL_PARAM parameters[]
+        = {OSSL_PARAM_construct_utf8_string(OSSL_MAC_PARAM_DIGEST, digest, 0), OSSL_PARAM_construct_end()};
+    const bool keyed = EVP_EncryptInit_ex(context.engine->aes, cipher, nullptr, derived, nullptr) == 1
+        && EVP_CIPHER_CTX_set_padding(context.engine->aes, 0) == 1
+        && EVP_MAC_init(context.engine->hmac, derived + keySize, keySize, parameters) == 1;
     verifier[0] = derived[2 * keySize];
     verifier[1] = derived[2 * keySize + 1];
     OPENSSL_cleanse(derived, sizeof derived);

@@ -24,7 +24,7 @@ std::size_t SaltSize(std::uint32_t mode);
 // Derives the keys (PBKDF2-HMAC-SHA1, 1000 rounds) and resets the whole context. Returns 0
 // and the verifier, or a negative code with the context left unusable.
 int SetUpCipher(CipherContext& context, std::uint32_t mode, std::string_view password, const unsigned char* salt,
-                unsigned char (&verifier)[kVerifierSize]);
+    unsigned char (&verifier)[kVerifierSize]);
 
 // Encrypts in place, then feeds the ciphertext to the HMAC.
 void EncryptRun(CipherContext& context, unsigned char* data, std::size_t count);

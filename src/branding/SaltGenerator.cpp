@@ -13,8 +13,8 @@ constexpr std::size_t kBlockSize = 64;
 
 std::uint32_t LoadLittleEndian(const unsigned char* bytes)
 {
-    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8
+        | static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
 }
 
 void StoreLittleEndian(std::uint32_t value, unsigned char* bytes)
@@ -29,7 +29,7 @@ void MixSaltPool(unsigned char (&pool)[kSaltPoolSize])
 {
     for (std::size_t i = 0; i < kSaltPoolSize; i += kDigestSize) {
         const unsigned char* chain = pool + (i == 0 ? kSaltPoolSize : i) - kDigestSize;
-        SHA_CTX state {};
+        SHA_CTX state{};
         state.h0 = LoadLittleEndian(chain);
         state.h1 = LoadLittleEndian(chain + 4);
         state.h2 = LoadLittleEndian(chain + 8);

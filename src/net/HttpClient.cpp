@@ -17,7 +17,8 @@ constexpr const char* kUserAgent = "Mozilla/4.0 (compatible; MSIE 5.5; Windows N
 // The pump runs every 10 ms so that a slow pump or a late poll still stays under 20 ms.
 constexpr milliseconds kPumpInterval{10};
 
-void InitCurlOnce() {
+void InitCurlOnce()
+{
     static std::once_flag once;
     std::call_once(once, [] {
         if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK)
@@ -42,7 +43,8 @@ struct Transfer {
     char errorBuffer[CURL_ERROR_SIZE] = {};
 };
 
-size_t OnBody(char* data, size_t size, size_t count, void* user) {
+size_t OnBody(char* data, size_t size, size_t count, void* user)
+{
     auto& t = *static_cast<Transfer*>(user);
     const std::size_t n = size * count;
     t.lastActivity = Clock::now();
@@ -67,12 +69,14 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
     return n;
 }
 
-size_t OnHeader(char*, size_t size, size_t count, void* user) {
+size_t OnHeader(char*, size_t size, size_t count, void* user)
+{
     static_cast<Transfer*>(user)->lastActivity = Clock::now();
     return size * count;
 }
 
-int OnProgress(void* user, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off_t uploaded) {
+int OnProgress(void* user, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off_t uploaded)
+{
     auto& t = *static_cast<Transfer*>(user);
     if (downloaded != t.lastDown || uploaded != t.lastUp) {
         t.lastDown = downloaded;
@@ -82,20 +86,23 @@ int OnProgress(void* user, curl_off_t, curl_off_t downloaded, curl_off_t, curl_o
     return 0;
 }
 
-int OnSocketOpened(void* user, curl_socket_t, curlsocktype purpose) {
+int OnSocketOpened(void* user, curl_socket_t, curlsocktype purpose)
+{
     if (purpose == CURLSOCKTYPE_IPCXN)
         static_cast<Transfer*>(user)->waitingForData = false;
     return CURL_SOCKOPT_OK;
 }
 
-int OnConnected(void* user, char*, char*, int, int) {
+int OnConnected(void* user, char*, char*, int, int)
+{
     auto& t = *static_cast<Transfer*>(user);
     t.waitingForData = true;
     t.lastActivity = Clock::now();
     return CURL_PREREQFUNC_OK;
 }
 
-HttpResponse Failure(std::string error) {
+HttpResponse Failure(std::string error)
+{
     HttpResponse r;
     r.error = std::move(error);
     return r;
@@ -108,12 +115,15 @@ struct HttpClient::Impl : std::enable_shared_from_this<Impl> {
     HttpLimits limits;
     std::optional<milliseconds> timeLimit;
     HttpClient* owner = nullptr; // null once the client is destroyed
-    CURLSH* share = nullptr;     // the cookie store, kept across requests and connections
-    CURLM* multi = nullptr;      // holds the open connection between requests, if any
+    CURLSH* share = nullptr; // the cookie store, kept across requests and connections
+    CURLM* multi = nullptr; // holds the open connection between requests, if any
     bool busy = false;
     bool abortRequested = false;
 
-    Impl(Pump p, HttpLimits l) : pump(std::move(p)), limits(l) {
+    Impl(Pump p, HttpLimits l)
+        : pump(std::move(p)),
+          limits(l)
+    {
         InitCurlOnce();
         share = curl_share_init();
         multi = curl_multi_init();
@@ -125,17 +135,22 @@ struct HttpClient::Impl : std::enable_shared_from_this<Impl> {
     }
     ~Impl() { Release(); }
 
-    void Release() {
-        if (multi) curl_multi_cleanup(multi);
-        if (share) curl_share_cleanup(share);
+    void Release()
+    {
+        if (multi)
+            curl_multi_cleanup(multi);
+        if (share)
+            curl_share_cleanup(share);
         multi = nullptr;
         share = nullptr;
     }
 
-    void DropConnections() {
+    void DropConnections()
+    {
         // The connection cache lives in the multi handle; a new one starts with none open.
         CURLM* fresh = curl_multi_init();
-        if (!fresh) return;
+        if (!fresh)
+            return;
         curl_multi_cleanup(multi);
         multi = fresh;
     }
@@ -143,12 +158,15 @@ struct HttpClient::Impl : std::enable_shared_from_this<Impl> {
     milliseconds ConnectLimit() const { return timeLimit.value_or(limits.connectBeforeTimeLimit); }
     milliseconds WaitLimit() const { return timeLimit.value_or(limits.waitBeforeTimeLimit); }
 
-    void NotifyBusy(bool value) {
-        if (owner && owner->OnBusyChanged) owner->OnBusyChanged(value);
+    void NotifyBusy(bool value)
+    {
+        if (owner && owner->OnBusyChanged)
+            owner->OnBusyChanged(value);
     }
 
     // Sets what every request shares; the caller adds method, version and body.
-    void Configure(CURL* easy, const std::string& url, Transfer& t, curl_slist* headers) {
+    void Configure(CURL* easy, const std::string& url, Transfer& t, curl_slist* headers)
+    {
         t.maxBody = limits.maxBodyBytes;
         curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
         curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, t.errorBuffer);
@@ -182,7 +200,8 @@ struct HttpClient::Impl : std::enable_shared_from_this<Impl> {
     }
 
     // Drives one transfer to its end on this thread, pumping in between.
-    HttpResponse Run(CURL* easy, Transfer& t) {
+    HttpResponse Run(CURL* easy, Transfer& t)
+    {
         auto self = shared_from_this(); // survives the client being destroyed inside the pump
 
         bool added = false;
@@ -191,31 +210,37 @@ struct HttpClient::Impl : std::enable_shared_from_this<Impl> {
             return !abortRequested;
         };
         auto finish = [&](HttpResponse r) {
-            if (added) curl_multi_remove_handle(multi, easy);
+            if (added)
+                curl_multi_remove_handle(multi, easy);
             added = false;
             return r;
         };
 
         try {
-            if (pump && !pumpOnce()) return finish(Failure("aborted"));
-            if (curl_multi_add_handle(multi, easy) != CURLM_OK) return finish(Failure("could not start the request"));
+            if (pump && !pumpOnce())
+                return finish(Failure("aborted"));
+            if (curl_multi_add_handle(multi, easy) != CURLM_OK)
+                return finish(Failure("could not start the request"));
             added = true;
             t.lastActivity = Clock::now();
             auto lastPump = Clock::now();
             for (;;) {
                 int running = 0;
-                if (curl_multi_perform(multi, &running) != CURLM_OK) return finish(Failure("transfer failed"));
-                if (running == 0) break;
+                if (curl_multi_perform(multi, &running) != CURLM_OK)
+                    return finish(Failure("transfer failed"));
+                if (running == 0)
+                    break;
                 const auto now = Clock::now();
                 if (t.waitingForData && now - t.lastActivity > WaitLimit())
                     return finish(Failure("no data for " + std::to_string(WaitLimit().count()) + " ms"));
-                const auto untilPump = std::clamp(
-                    std::chrono::duration_cast<milliseconds>(kPumpInterval - (now - lastPump)), milliseconds{0},
-                    kPumpInterval);
+                const auto untilPump
+                    = std::clamp(std::chrono::duration_cast<milliseconds>(kPumpInterval - (now - lastPump)),
+                        milliseconds{0}, kPumpInterval);
                 if (curl_multi_poll(multi, nullptr, 0, static_cast<int>(untilPump.count()), nullptr) != CURLM_OK)
                     return finish(Failure("transfer failed"));
                 if (Clock::now() - lastPump >= kPumpInterval) {
-                    if (pump && !pumpOnce()) return finish(Failure("aborted"));
+                    if (pump && !pumpOnce())
+                        return finish(Failure("aborted"));
                     lastPump = Clock::now();
                 }
             }
@@ -228,7 +253,8 @@ struct HttpClient::Impl : std::enable_shared_from_this<Impl> {
         CURLcode code = CURLE_OK;
         int left = 0;
         while (CURLMsg* msg = curl_multi_info_read(multi, &left))
-            if (msg->msg == CURLMSG_DONE && msg->easy_handle == easy) code = msg->data.result;
+            if (msg->msg == CURLMSG_DONE && msg->easy_handle == easy)
+                code = msg->data.result;
 
         HttpResponse r;
         curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &r.status);
@@ -247,8 +273,10 @@ struct HttpClient::Impl : std::enable_shared_from_this<Impl> {
     }
 
     HttpResponse Request(const std::string& url, const Form* form, std::string* body,
-                         const std::function<bool(const char*, std::size_t)>* sink) {
-        if (busy) return Failure("busy");
+        const std::function<bool(const char*, std::size_t)>* sink)
+    {
+        if (busy)
+            return Failure("busy");
         auto self = shared_from_this();
         busy = true;
         abortRequested = false;
@@ -256,10 +284,14 @@ struct HttpClient::Impl : std::enable_shared_from_this<Impl> {
             CURL* easy = nullptr;
             curl_mime* mime = nullptr;
             curl_slist* headers = nullptr;
-            ~Resources() {
-                if (easy) curl_easy_cleanup(easy);
-                if (mime) curl_mime_free(mime);
-                if (headers) curl_slist_free_all(headers);
+            ~Resources()
+            {
+                if (easy)
+                    curl_easy_cleanup(easy);
+                if (mime)
+                    curl_mime_free(mime);
+                if (headers)
+                    curl_slist_free_all(headers);
             }
         };
         HttpResponse result;
@@ -270,10 +302,13 @@ struct HttpClient::Impl : std::enable_shared_from_this<Impl> {
             t.body = body;
             t.sink = sink;
             res.easy = curl_easy_init();
-            if (!res.easy) throw std::runtime_error("libcurl could not create a request");
+            if (!res.easy)
+                throw std::runtime_error("libcurl could not create a request");
             res.headers = curl_slist_append(nullptr, "Accept: text/html, */*");
-            if (res.headers) res.headers = curl_slist_append(res.headers, "Expect:");
-            if (!res.headers) throw std::bad_alloc();
+            if (res.headers)
+                res.headers = curl_slist_append(res.headers, "Expect:");
+            if (!res.headers)
+                throw std::bad_alloc();
             Configure(res.easy, url, t, res.headers);
             if (form) {
                 DropConnections();
@@ -299,56 +334,72 @@ struct HttpClient::Impl : std::enable_shared_from_this<Impl> {
         } catch (...) {
             result = Failure("unknown error");
         }
-        if (!result.ok && body) body->clear();
+        if (!result.ok && body)
+            body->clear();
         busy = false;
         abortRequested = false;
         try {
             NotifyBusy(false);
-        } catch (...) {
-        }
+        } catch (...) { }
         return result;
     }
 };
 
-HttpClient::HttpClient(Pump pump, HttpLimits limits) : impl_(std::make_shared<Impl>(std::move(pump), limits)) {
+HttpClient::HttpClient(Pump pump, HttpLimits limits)
+    : impl_(std::make_shared<Impl>(std::move(pump), limits))
+{
     impl_->owner = this;
 }
 
-HttpClient::~HttpClient() {
+HttpClient::~HttpClient()
+{
     impl_->owner = nullptr;
     // Destroyed inside the pump of a running request: that request ends at once and frees the rest.
     impl_->abortRequested = impl_->busy;
 }
 
-void HttpClient::SetTimeLimit(std::chrono::milliseconds limit) { impl_->timeLimit = limit; }
+void HttpClient::SetTimeLimit(std::chrono::milliseconds limit)
+{
+    impl_->timeLimit = limit;
+}
 
-std::optional<std::chrono::milliseconds> HttpClient::TimeLimit() const { return impl_->timeLimit; }
+std::optional<std::chrono::milliseconds> HttpClient::TimeLimit() const
+{
+    return impl_->timeLimit;
+}
 
-HttpResponse HttpClient::Post(const std::string& url, const Form& fields) {
+HttpResponse HttpClient::Post(const std::string& url, const Form& fields)
+{
     std::string body;
     HttpResponse r = impl_->Request(url, &fields, &body, nullptr);
     r.body = std::move(body);
     return r;
 }
 
-HttpResponse HttpClient::Get(const std::string& url) {
+HttpResponse HttpClient::Get(const std::string& url)
+{
     std::string body;
     HttpResponse r = impl_->Request(url, nullptr, &body, nullptr);
     r.body = std::move(body);
     return r;
 }
 
-HttpResponse HttpClient::GetTo(const std::string& url, const std::function<bool(const char*, std::size_t)>& sink) {
+HttpResponse HttpClient::GetTo(const std::string& url, const std::function<bool(const char*, std::size_t)>& sink)
+{
     return impl_->Request(url, nullptr, nullptr, &sink);
 }
 
-void HttpClient::Disconnect() {
+void HttpClient::Disconnect()
+{
     if (impl_->busy)
         impl_->abortRequested = true;
     else
         impl_->DropConnections();
 }
 
-bool HttpClient::Busy() const { return impl_->busy; }
+bool HttpClient::Busy() const
+{
+    return impl_->busy;
+}
 
 } // namespace net

@@ -19,16 +19,16 @@ using FormField = std::pair<std::string, std::string>;
 using Form = std::vector<FormField>;
 
 struct HttpResponse {
-    bool ok = false;    // transfer complete and final status 200..299
-    long status = 0;    // final HTTP status, 0 when none arrived
-    std::string body;   // bytes as received (empty for a download to a file)
-    std::string error;  // what failed, for diagnostics only
+    bool ok = false; // transfer complete and final status 200..299
+    long status = 0; // final HTTP status, 0 when none arrived
+    std::string body; // bytes as received (empty for a download to a file)
+    std::string error; // what failed, for diagnostics only
 };
 
 struct HttpLimits {
     std::chrono::milliseconds connectBeforeTimeLimit{120000}; // until the time limit is set
-    std::chrono::milliseconds waitBeforeTimeLimit{60000};     // wait for data until then
-    std::size_t maxBodyBytes = 32u << 20;                     // a larger answer is a failure
+    std::chrono::milliseconds waitBeforeTimeLimit{60000}; // wait for data until then
+    std::size_t maxBodyBytes = 32u << 20; // a larger answer is a failure
     long maxRedirects = 15;
 };
 

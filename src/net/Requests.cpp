@@ -11,59 +11,76 @@
 namespace net {
 namespace {
 
-bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
+bool IsBlankOrControl(char c)
+{
+    return static_cast<unsigned char>(c) <= 32;
+}
 
-std::string Trim(const std::string& text) {
+std::string Trim(const std::string& text)
+{
     std::size_t begin = 0;
     std::size_t end = text.size();
-    while (begin < end && IsBlankOrControl(text[begin])) ++begin;
-    while (end > begin && IsBlankOrControl(text[end - 1])) --end;
+    while (begin < end && IsBlankOrControl(text[begin]))
+        ++begin;
+    while (end > begin && IsBlankOrControl(text[end - 1]))
+        --end;
     return text.substr(begin, end - begin);
 }
 
-std::string UserServerUrl(const std::string& baseUrl, const std::string& script) {
+std::string UserServerUrl(const std::string& baseUrl, const std::string& script)
+{
     // The site address is used exactly as the user typed it, trailing "/" included.
-    if (!script.empty() && script.front() == '/') return baseUrl + script;
+    if (!script.empty() && script.front() == '/')
+        return baseUrl + script;
     return baseUrl + "/" + script;
 }
 
-std::string NewsServerUrl(const std::string& baseUrl, const std::string& script) {
+std::string NewsServerUrl(const std::string& baseUrl, const std::string& script)
+{
     const bool baseSlash = !baseUrl.empty() && baseUrl.back() == '/';
     const bool scriptSlash = !script.empty() && script.front() == '/';
-    if (baseSlash && scriptSlash) return baseUrl + script.substr(1);
-    if (baseSlash || scriptSlash) return baseUrl + script;
+    if (baseSlash && scriptSlash)
+        return baseUrl + script.substr(1);
+    if (baseSlash || scriptSlash)
+        return baseUrl + script;
     return baseUrl + "/" + script;
 }
 
-bool FileExists(const std::string& path) {
+bool FileExists(const std::string& path)
+{
     struct stat info;
     return ::stat(path.c_str(), &info) == 0;
 }
 
 } // namespace
 
-std::string PostForm(HttpClient& client, FormProfile profile, const std::string& baseUrl, const std::string& script,
-                     const Form& fields) {
+std::string PostForm(
+    HttpClient& client, FormProfile profile, const std::string& baseUrl, const std::string& script, const Form& fields)
+{
     const bool userServer = profile == FormProfile::UserServer;
     const std::string failure = userServer ? "BAD" : "";
     try {
-        if (userServer) client.SetTimeLimit(std::chrono::milliseconds{60000});
+        if (userServer)
+            client.SetTimeLimit(std::chrono::milliseconds{60000});
         Form form = fields;
         form.emplace_back(userServer ? "end" : "something", "");
         const std::string url = userServer ? UserServerUrl(baseUrl, script) : NewsServerUrl(baseUrl, script);
         HttpResponse response = client.Post(url, form);
-        if (!response.ok) return failure;
+        if (!response.ok)
+            return failure;
         return userServer ? std::move(response.body) : Trim(response.body);
     } catch (...) {
         return failure;
     }
 }
 
-bool HttpGetText(HttpClient& client, const std::string& url, std::string& text) {
+bool HttpGetText(HttpClient& client, const std::string& url, std::string& text)
+{
     text.clear();
     try {
         HttpResponse response = client.Get(url); // pumps once before it starts
-        if (!response.ok) return false;
+        if (!response.ok)
+            return false;
         text = std::move(response.body);
         return true;
     } catch (...) {
@@ -72,24 +89,27 @@ bool HttpGetText(HttpClient& client, const std::string& url, std::string& text) 
     }
 }
 
-bool DownloadFile(HttpClient& client, const std::string& url, const std::string& localPath) {
-    if (FileExists(localPath)) std::remove(localPath.c_str());
+bool DownloadFile(HttpClient& client, const std::string& url, const std::string& localPath)
+{
+    if (FileExists(localPath))
+        std::remove(localPath.c_str());
     std::FILE* file = std::fopen(localPath.c_str(), "wb");
     if (!file)
         throw std::runtime_error("Cannot create file \"" + localPath + "\": " + std::strerror(errno));
 
     bool ok = false;
     try {
-        HttpResponse response = client.GetTo(url, [file](const char* data, std::size_t size) {
-            return std::fwrite(data, 1, size, file) == size;
-        });
+        HttpResponse response = client.GetTo(
+            url, [file](const char* data, std::size_t size) { return std::fwrite(data, 1, size, file) == size; });
         ok = response.ok;
     } catch (...) {
         ok = false;
     }
     // A failed close can lose buffered bytes, so the file is then incomplete.
-    if (std::fclose(file) != 0) ok = false;
-    if (!ok && FileExists(localPath)) std::remove(localPath.c_str());
+    if (std::fclose(file) != 0)
+        ok = false;
+    if (!ok && FileExists(localPath))
+        std::remove(localPath.c_str());
     return ok;
 }
 

@@ -19,8 +19,8 @@ enum class FormProfile {
 // News server: one "/" between baseUrl and script whether or not baseUrl ends with one.
 // The user's server answer is returned as received, the news server's without the bytes up to
 // 32 (blanks, line breaks, control characters) at either end; on failure "BAD" or the empty text.
-std::string PostForm(HttpClient& client, FormProfile profile, const std::string& baseUrl, const std::string& script,
-                     const Form& fields);
+std::string PostForm(
+    HttpClient& client, FormProfile profile, const std::string& baseUrl, const std::string& script, const Form& fields);
 
 // True with the body, or false with an empty text. The connection is closed afterwards.
 bool HttpGetText(HttpClient& client, const std::string& url, std::string& text);

@@ -1,9 +1,9 @@
 #include "platform/BrowserCommand.h"
 
 #include <string_view>
-#include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace platform {
 
@@ -23,7 +23,7 @@ std::string BrowserPathFromRegisteredCommand(const std::string& command)
 
 static bool IsExecutableFile(const std::string& path)
 {
-    struct stat info {};
+    struct stat info { };
     return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), X_OK) == 0;
 }
 

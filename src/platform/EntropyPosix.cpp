@@ -9,10 +9,10 @@ namespace platform {
 std::size_t ReadClockEntropy(unsigned char* destination, std::size_t count)
 {
     // The monotonic clock stands in for the performance counter: nanoseconds, never set back.
-    timespec now {};
+    timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
-    const std::uint64_t nanoseconds =
-        static_cast<std::uint64_t>(now.tv_sec) * 1000000000u + static_cast<std::uint64_t>(now.tv_nsec);
+    const std::uint64_t nanoseconds
+        = static_cast<std::uint64_t>(now.tv_sec) * 1000000000u + static_cast<std::uint64_t>(now.tv_nsec);
 
     unsigned char bytes[8];
     for (int i = 0; i < 8; ++i)

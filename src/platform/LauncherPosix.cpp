@@ -27,8 +27,7 @@ bool SpawnDetached(const std::string& program, const std::string& argument)
         _exit(grandchild < 0 ? 1 : 0);
     }
     int status = 0;
-    while (waitpid(child, &status, 0) < 0) {
-    }
+    while (waitpid(child, &status, 0) < 0) { }
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 

@@ -42,7 +42,7 @@ bool WriteAll(int fd, std::string_view bytes)
 std::string ReplaceFileContents(const std::string& path, std::string_view bytes, unsigned newFileMode, bool durable)
 {
     mode_t mode = static_cast<mode_t>(newFileMode);
-    struct stat existing {};
+    struct stat existing { };
     if (stat(path.c_str(), &existing) == 0) {
         if (S_ISDIR(existing.st_mode))
             return path + ": is a folder";

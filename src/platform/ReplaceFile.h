@@ -10,7 +10,7 @@ namespace platform {
 // bits; a new one gets `newFileMode`. With `durable` the data reach the disk before the
 // rename, so even a power cut leaves one whole version. Returns an empty text on success,
 // else what failed.
-std::string ReplaceFileContents(const std::string& path, std::string_view bytes, unsigned newFileMode = 0644,
-                                bool durable = true);
+std::string ReplaceFileContents(
+    const std::string& path, std::string_view bytes, unsigned newFileMode = 0644, bool durable = true);
 
 } // namespace platform

@@ -15,10 +15,10 @@ class Launcher;
 }
 
 struct AppContext {
-    std::string programDirectory;         // every file of the program lives here
-    std::string updateBaseUrl;            // the update directory, ending in "/"
-    MessageResponder messageResponder;    // empty: the real message boxes
-    FolderChooser chooseFolder;           // empty: the real folder dialog
+    std::string programDirectory; // every file of the program lives here
+    std::string updateBaseUrl; // the update directory, ending in "/"
+    MessageResponder messageResponder; // empty: the real message boxes
+    FolderChooser chooseFolder; // empty: the real folder dialog
     platform::Launcher* launcher = nullptr; // empty: the operating system's
     std::function<unsigned(unsigned count)> random; // uniform in [0, count); empty: seeded from the clock
     net::HttpLimits httpLimits;

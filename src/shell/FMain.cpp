@@ -97,8 +97,7 @@ TfrmMain::TfrmMain(AppContext context, QWidget* parent)
     if (!context_.chooseFolder)
         context_.chooseFolder = DialogFolderChooser();
     BuildWindow();
-    statistics_ = std::make_unique<TStatistics>(
-        IdHTTP1, ServerSettings, msgMain,
+    statistics_ = std::make_unique<TStatistics>(IdHTTP1, ServerSettings, msgMain,
         StatisticsView{lvwPages, lblTotalHits, lvwReferers, lblRefersHits, cbxQueryType, cbxRefType, MainStatusPanel},
         [this] { ProcessPendingEvents(); });
     preparation_ = std::make_unique<TPagePreparation>(
@@ -172,10 +171,10 @@ QWidget* TfrmMain::BuildMainPage()
     btnMakeMoney = TextButton("btnMakeMoney", "Make Money", toolbar);
     btnAbout = TextButton("btnAbout", "About", toolbar);
     btnNews = PictureButton("btnNews", "Check News", BadgeIcon(QStringLiteral("!"), QColor(0xd9, 0x7b, 0x29)), toolbar);
-    bsSkinSpeedButton1 = PictureButton("bsSkinSpeedButton1", "Check Updates",
-                                       BadgeIcon(QString(QChar(0x2193)), QColor(0x4a, 0x9a, 0x5c)), toolbar);
-    bsSkinSpeedButton2 = PictureButton("bsSkinSpeedButton2", "Help", BadgeIcon(QStringLiteral("?"), QColor(0x3d, 0x6e, 0x9f)),
-                                       toolbar);
+    bsSkinSpeedButton1 = PictureButton(
+        "bsSkinSpeedButton1", "Check Updates", BadgeIcon(QString(QChar(0x2193)), QColor(0x4a, 0x9a, 0x5c)), toolbar);
+    bsSkinSpeedButton2 = PictureButton(
+        "bsSkinSpeedButton2", "Help", BadgeIcon(QStringLiteral("?"), QColor(0x3d, 0x6e, 0x9f)), toolbar);
     auto* toolbarLayout = new QHBoxLayout(toolbar);
     toolbarLayout->setContentsMargins(6, 4, 6, 4);
     for (QPushButton* button : {btnSimple, btnPrepareWebPages, btnMakeMoney, btnAbout})
@@ -245,9 +244,10 @@ QWidget* TfrmMain::BuildStatisticsArea()
 {
     auto* area = new QWidget;
     auto* header = new QLabel(
-        QStringLiteral("Once you prepare your web pages and upload to your server, you can check here the statistics of "
-                       "hits. Selecting one Web Page URL you can view details about the refers websites in the lower "
-                       "section."),
+        QStringLiteral(
+            "Once you prepare your web pages and upload to your server, you can check here the statistics of "
+            "hits. Selecting one Web Page URL you can view details about the refers websites in the lower "
+            "section."),
         area);
     header->setObjectName(QStringLiteral("statisticsHeader"));
     header->setWordWrap(true);
@@ -256,7 +256,7 @@ QWidget* TfrmMain::BuildStatisticsArea()
     // Upper block: the page list and its bar.
     auto* pagesBlock = new QWidget;
     lvwPages = new TLinkListView({{QStringLiteral("Web Page URL"), 400}, {QStringLiteral("Hits"), 100}}, true,
-                                 QAbstractItemView::SingleSelection, pagesBlock);
+        QAbstractItemView::SingleSelection, pagesBlock);
     lvwPages->setObjectName(QStringLiteral("lvwPages"));
     auto* listBar = Bar("listBar", 34, pagesBlock);
     btnSSelectAll = TextButton("btnSSelectAll", "Select All", listBar);
@@ -280,11 +280,9 @@ QWidget* TfrmMain::BuildStatisticsArea()
 
     // Lower block: the referer list and its bar.
     auto* referersBlock = new QWidget;
-    lvwReferers = new TLinkListView({{QStringLiteral("Referer Domain"), 350},
-                                     {QStringLiteral("Keyword"), 150},
-                                     {QStringLiteral("Type"), 150},
-                                     {QStringLiteral("Hits"), 100}},
-                                    false, QAbstractItemView::ExtendedSelection, referersBlock);
+    lvwReferers = new TLinkListView({{QStringLiteral("Referer Domain"), 350}, {QStringLiteral("Keyword"), 150},
+                                        {QStringLiteral("Type"), 150}, {QStringLiteral("Hits"), 100}},
+        false, QAbstractItemView::ExtendedSelection, referersBlock);
     lvwReferers->setObjectName(QStringLiteral("lvwReferers"));
     auto* refererBar = Bar("refererBar", 46, referersBlock);
     cbxQueryType = new QComboBox(refererBar);
@@ -415,8 +413,7 @@ void TfrmMain::FormClose()
     for (int attempt = 0; attempt < 2; ++attempt) {
         try {
             IdHTTP1.Disconnect();
-        } catch (...) {
-        }
+        } catch (...) { }
     }
     ProcessPendingEvents();
 }
@@ -438,11 +435,11 @@ void TfrmMain::btnMakeMoneyClick()
     OpenUrl(BrandingInfo.AffiliateURL, *context_.launcher);
 }
 
-void TfrmMain::btnAboutClick() {}
+void TfrmMain::btnAboutClick() { }
 
-void TfrmMain::btnUpdateClick() {}
+void TfrmMain::btnUpdateClick() { }
 
-void TfrmMain::btnNewsClick() {}
+void TfrmMain::btnNewsClick() { }
 
 void TfrmMain::Timer1Timer()
 {
@@ -470,36 +467,80 @@ void TfrmMain::SaveServerSettings()
     SaveServerSettingsFiles(context_.programDirectory, ServerSettings);
 }
 
-void TfrmMain::btnPrepareWebPagesClick() { preparation_->Run(); }
-std::string TfrmMain::GetIncludePath() { return preparation_->GetIncludePath(); }
+void TfrmMain::btnPrepareWebPagesClick()
+{
+    preparation_->Run();
+}
+std::string TfrmMain::GetIncludePath()
+{
+    return preparation_->GetIncludePath();
+}
 void TfrmMain::CollectPageFiles(const std::string& folder, bool subFolders)
 {
     preparation_->CollectPageFiles(folder, subFolders);
 }
 
-bool TfrmMain::CheckServer() { return statistics_->CheckServer(); }
-bool TfrmMain::RefreshPages() { return statistics_->RefreshPages(); }
-bool TfrmMain::FillPageList(const std::string& answer) { return statistics_->FillPageList(answer); }
+bool TfrmMain::CheckServer()
+{
+    return statistics_->CheckServer();
+}
+bool TfrmMain::RefreshPages()
+{
+    return statistics_->RefreshPages();
+}
+bool TfrmMain::FillPageList(const std::string& answer)
+{
+    return statistics_->FillPageList(answer);
+}
 bool TfrmMain::LoadReferers(int queryType, int refererType, const std::string& pageCode)
 {
     return statistics_->LoadReferers(queryType, refererType, pageCode);
 }
-bool TfrmMain::FillRefererList(const std::string& answer) { return statistics_->FillRefererList(answer); }
-bool TfrmMain::DeletePages(const std::string& deleteList) { return statistics_->DeletePages(deleteList); }
-void TfrmMain::btnRevfreshSegmentsClick() { statistics_->btnRevfreshSegmentsClick(); }
-void TfrmMain::btnSSelectAllClick() { statistics_->btnSSelectAllClick(); }
-void TfrmMain::btnSClearAllClick() { statistics_->btnSClearAllClick(); }
-void TfrmMain::lvwPagesSelectItem(int row, bool selected) { statistics_->lvwPagesSelectItem(row, selected); }
-void TfrmMain::cbxQueryTypeChange() { statistics_->cbxQueryTypeChange(); }
-void TfrmMain::cbxRefTypeChange() { statistics_->cbxRefTypeChange(); }
-void TfrmMain::btnDeleteSegClick() { statistics_->btnDeleteSegClick(); }
-void TfrmMain::bsSkinButton4Click() { statistics_->bsSkinButton4Click(); }
+bool TfrmMain::FillRefererList(const std::string& answer)
+{
+    return statistics_->FillRefererList(answer);
+}
+bool TfrmMain::DeletePages(const std::string& deleteList)
+{
+    return statistics_->DeletePages(deleteList);
+}
+void TfrmMain::btnRevfreshSegmentsClick()
+{
+    statistics_->btnRevfreshSegmentsClick();
+}
+void TfrmMain::btnSSelectAllClick()
+{
+    statistics_->btnSSelectAllClick();
+}
+void TfrmMain::btnSClearAllClick()
+{
+    statistics_->btnSClearAllClick();
+}
+void TfrmMain::lvwPagesSelectItem(int row, bool selected)
+{
+    statistics_->lvwPagesSelectItem(row, selected);
+}
+void TfrmMain::cbxQueryTypeChange()
+{
+    statistics_->cbxQueryTypeChange();
+}
+void TfrmMain::cbxRefTypeChange()
+{
+    statistics_->cbxRefTypeChange();
+}
+void TfrmMain::btnDeleteSegClick()
+{
+    statistics_->btnDeleteSegClick();
+}
+void TfrmMain::bsSkinButton4Click()
+{
+    statistics_->bsSkinButton4Click();
+}
 
 void TfrmMain::SetCommandsEnabled(bool enabled)
 {
-    for (QWidget* command : std::initializer_list<QWidget*>{
-             btnSimple, btnPrepareWebPages, btnNews, bsSkinSpeedButton1, btnSSelectAll, btnSClearAll, btnDeleteSeg,
-             bsSkinButton4, btnRevfreshSegments, cbxQueryType, cbxRefType})
+    for (QWidget* command : std::initializer_list<QWidget*>{btnSimple, btnPrepareWebPages, btnNews, bsSkinSpeedButton1,
+             btnSSelectAll, btnSClearAll, btnDeleteSeg, bsSkinButton4, btnRevfreshSegments, cbxQueryType, cbxRefType})
         command->setEnabled(enabled);
     // The page list keeps its focus; it only refuses to move its selection.
     lvwPages->SetBusy(!enabled);

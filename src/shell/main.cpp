@@ -15,9 +15,8 @@ int main(int argc, char** argv)
     context.updateBaseUrl = "http://updates.tallywick.example/liveupdate/tallywick/";
 
     TfrmMain window(std::move(context));
-    application.SetUnexpectedErrorReporter([&window](const std::string& text) {
-        window.msgMain.Show(text, MessageKind::Warning, MessageButtons::Ok);
-    });
+    application.SetUnexpectedErrorReporter(
+        [&window](const std::string& text) { window.msgMain.Show(text, MessageKind::Warning, MessageButtons::Ok); });
     window.show();
     return application.exec();
 }

@@ -11,10 +11,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TfrmPrepare::TfrmPrepare(TMessageBox& messages, FolderChooser folderChooser, std::string programDirectory,
-                         QWidget* parent)
+TfrmPrepare::TfrmPrepare(
+    TMessageBox& messages, FolderChooser folderChooser, std::string programDirectory, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      messages_(messages), folderChooser_(std::move(folderChooser)), programDirectory_(std::move(programDirectory))
+      messages_(messages),
+      folderChooser_(std::move(folderChooser)),
+      programDirectory_(std::move(programDirectory))
 {
     setObjectName(QStringLiteral("frmPrepare"));
     setWindowTitle(QStringLiteral("Prepare Web Pages"));
@@ -29,8 +31,8 @@ TfrmPrepare::TfrmPrepare(TMessageBox& messages, FolderChooser folderChooser, std
     btnBrowse->setObjectName(QStringLiteral("btnBrowse"));
     btnBrowse->setAutoDefault(false);
 
-    auto* codeLabel =
-        new QLabel(QStringLiteral("Code To Insert (This will be generated automatically if your settings are valid):"), this);
+    auto* codeLabel = new QLabel(
+        QStringLiteral("Code To Insert (This will be generated automatically if your settings are valid):"), this);
     edtCode = new QLineEdit(this);
     edtCode->setObjectName(QStringLiteral("edtCode"));
     edtCode->setReadOnly(true);

@@ -17,8 +17,8 @@ class TMessageBox;
 class TfrmPrepare : public QDialog {
     Q_OBJECT
 public:
-    TfrmPrepare(TMessageBox& messages, FolderChooser folderChooser, std::string programDirectory,
-                QWidget* parent = nullptr);
+    TfrmPrepare(
+        TMessageBox& messages, FolderChooser folderChooser, std::string programDirectory, QWidget* parent = nullptr);
 
     QLineEdit* edtFolder;
     QPushButton* btnBrowse;

@@ -10,7 +10,8 @@
 #include <QVBoxLayout>
 
 TfrmSettings::TfrmSettings(ServerSettings& settings, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), settings_(settings)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      settings_(settings)
 {
     setObjectName(QStringLiteral("frmSettings"));
     setWindowTitle(QStringLiteral("Settings"));
@@ -34,7 +35,8 @@ TfrmSettings::TfrmSettings(ServerSettings& settings, QWidget* parent)
     edtUsername = addRow("edtUsername", "Database User:", settings.username);
     edtPassword = addRow("edtPassword", "User Password:", settings.password);
 
-    auto* note = new QLabel(QStringLiteral("After save the changes a new configuration file (config.php) will be created."), this);
+    auto* note = new QLabel(
+        QStringLiteral("After save the changes a new configuration file (config.php) will be created."), this);
     note->setWordWrap(true);
 
     btnOk = new QPushButton(QStringLiteral("Ok"), this);

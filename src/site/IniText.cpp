@@ -64,8 +64,8 @@ std::optional<std::string_view> KeyName(std::string_view line)
 
 struct Place {
     std::optional<size_t> sectionLine; // the first section of that name
-    std::optional<size_t> keyLine;     // the key's entry inside it
-    size_t lastEntryLine = 0;          // the section's last non-blank line
+    std::optional<size_t> keyLine; // the key's entry inside it
+    size_t lastEntryLine = 0; // the section's last non-blank line
 };
 
 Place Find(const std::vector<std::string_view>& lines, std::string_view section, std::string_view key)
@@ -109,8 +109,8 @@ std::string ReadIniValue(const std::string& text, const std::string& section, co
     return std::string(value.substr(0, kIniValueLimit));
 }
 
-std::string WriteIniValue(const std::string& text, const std::string& section, const std::string& key,
-                          const std::string& value)
+std::string WriteIniValue(
+    const std::string& text, const std::string& section, const std::string& key, const std::string& value)
 {
     std::vector<std::string_view> lines = SplitLines(text);
     std::string entry = key + "=";

@@ -14,5 +14,5 @@ std::string ReadIniValue(const std::string& text, const std::string& section, co
 // The text with `key` set to `value`: an existing entry is replaced in place, a new one goes
 // after the section's last entry, a missing section is added at the end. Every line is
 // written with CR LF. CR and LF inside the value are dropped: they would start a new line.
-std::string WriteIniValue(const std::string& text, const std::string& section, const std::string& key,
-                          const std::string& value);
+std::string WriteIniValue(
+    const std::string& text, const std::string& section, const std::string& key, const std::string& value);

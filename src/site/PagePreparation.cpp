@@ -21,8 +21,7 @@ bool IsLineBreak(char c)
 }
 
 // Calls `take` with each line of `bytes`, without its break.
-template <class Take>
-void ForEachLine(std::string_view bytes, Take&& take)
+template <class Take> void ForEachLine(std::string_view bytes, Take&& take)
 {
     const size_t size = bytes.size();
     size_t start = 0;
@@ -85,7 +84,7 @@ void Walk(const std::string& folder, bool subFolders, std::set<FolderId>& walked
             found.push_back(std::move(path));
             continue;
         }
-        struct stat target {};
+        struct stat target { };
         if (stat(path.c_str(), &target) != 0)
             continue;
         if (S_ISREG(target.st_mode)) {
@@ -166,7 +165,7 @@ std::optional<std::string> ReadPageFile(const std::string& path, std::string& er
         return std::nullopt;
     }
     std::string bytes;
-    struct stat info {};
+    struct stat info { };
     if (fstat(fd, &info) == 0 && info.st_size > 0)
         bytes.reserve(static_cast<size_t>(info.st_size));
     char buffer[65536];
@@ -195,7 +194,7 @@ std::string PreparePageFile(const std::string& path, const std::string& includeL
         return "Unable to read " + path + ": " + error;
     // A linked page is rewritten where the link leads, so the link itself stays a link.
     std::string target = path;
-    struct stat link {};
+    struct stat link { };
     if (lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
         if (char* resolved = realpath(path.c_str(), nullptr)) {
             target = resolved;
@@ -234,7 +233,7 @@ bool IsPageFileName(std::string_view name)
 std::vector<std::string> CollectPageFiles(const std::string& folder, bool subFolders)
 {
     std::vector<std::string> found;
-    struct stat top {};
+    struct stat top { };
     if (stat(folder.c_str(), &top) != 0 || !S_ISDIR(top.st_mode))
         return found;
     std::set<FolderId> walked{{top.st_dev, top.st_ino}};
@@ -244,6 +243,6 @@ std::vector<std::string> CollectPageFiles(const std::string& folder, bool subFol
 
 bool IsExistingFolder(const std::string& path)
 {
-    struct stat info {};
+    struct stat info { };
     return !path.empty() && path.front() == '/' && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }

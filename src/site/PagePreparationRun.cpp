@@ -19,7 +19,8 @@ namespace {
 // Gives the main window's commands back however the run ends, an exception included.
 class CommandsHeld {
 public:
-    explicit CommandsHeld(const TPagePreparation::HoldCommands& hold) : hold_(hold)
+    explicit CommandsHeld(const TPagePreparation::HoldCommands& hold)
+        : hold_(hold)
     {
         if (hold_)
             hold_(true);
@@ -38,7 +39,11 @@ private:
 
 class Running {
 public:
-    explicit Running(bool& flag) : flag_(flag) { flag_ = true; }
+    explicit Running(bool& flag)
+        : flag_(flag)
+    {
+        flag_ = true;
+    }
     ~Running() { flag_ = false; }
     Running(const Running&) = delete;
     Running& operator=(const Running&) = delete;
@@ -50,15 +55,21 @@ private:
 } // namespace
 
 TPagePreparation::TPagePreparation(net::HttpClient& client, const ServerSettings& settings, TMessageBox& messages,
-                                   FolderChooser folderChooser, std::string programDirectory, QWidget* parent,
-                                   QLabel* statusPanel, QProgressBar* gauge, std::vector<std::string>& pageFiles,
-                                   Pump pump, HoldCommands holdCommands)
-    : client_(client), settings_(settings), messages_(messages), folderChooser_(std::move(folderChooser)),
-      programDirectory_(std::move(programDirectory)), parent_(parent), statusPanel_(statusPanel), gauge_(gauge),
-      pageFiles_(pageFiles), pump_(std::move(pump)), holdCommands_(std::move(holdCommands)),
+    FolderChooser folderChooser, std::string programDirectory, QWidget* parent, QLabel* statusPanel,
+    QProgressBar* gauge, std::vector<std::string>& pageFiles, Pump pump, HoldCommands holdCommands)
+    : client_(client),
+      settings_(settings),
+      messages_(messages),
+      folderChooser_(std::move(folderChooser)),
+      programDirectory_(std::move(programDirectory)),
+      parent_(parent),
+      statusPanel_(statusPanel),
+      gauge_(gauge),
+      pageFiles_(pageFiles),
+      pump_(std::move(pump)),
+      holdCommands_(std::move(holdCommands)),
       showModal_([](TfrmPrepare& window) { return window.exec(); })
-{
-}
+{ }
 
 std::string TPagePreparation::GetIncludePath()
 {
@@ -85,7 +96,7 @@ void TPagePreparation::Run()
     const std::optional<std::string> includePath = IncludePathFromAnswer(GetIncludePath());
     if (!includePath) {
         messages_.Show("There is a problem to get the Code to Insert, please verify your settings.",
-                       MessageKind::Information, MessageButtons::Ok);
+            MessageKind::Information, MessageButtons::Ok);
         return;
     }
     const std::string includeLine = IncludeLine(*includePath);

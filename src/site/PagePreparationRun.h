@@ -33,8 +33,8 @@ public:
     using ShowModal = std::function<int(TfrmPrepare&)>;
 
     TPagePreparation(net::HttpClient& client, const ServerSettings& settings, TMessageBox& messages,
-                     FolderChooser folderChooser, std::string programDirectory, QWidget* parent, QLabel* statusPanel,
-                     QProgressBar* gauge, std::vector<std::string>& pageFiles, Pump pump, HoldCommands holdCommands);
+        FolderChooser folderChooser, std::string programDirectory, QWidget* parent, QLabel* statusPanel,
+        QProgressBar* gauge, std::vector<std::string>& pageFiles, Pump pump, HoldCommands holdCommands);
 
     // In place of exec(), for tests that play the user.
     void SetShowModal(ShowModal showModal) { showModal_ = std::move(showModal); }
@@ -51,7 +51,6 @@ public:
     void PreparePages(const std::string& includeLine, const std::string& folder, bool subFolders);
 
 private:
-
     net::HttpClient& client_;
     const ServerSettings& settings_;
     TMessageBox& messages_;

@@ -4,7 +4,7 @@
 
 // The five values that reach the counter's scripts on the user's site, exactly as typed.
 struct ServerSettings {
-    std::string siteUrl;  // `SiteUrl`: the folder that holds the scripts, joined with "/actions.php"
+    std::string siteUrl; // `SiteUrl`: the folder that holds the scripts, joined with "/actions.php"
     std::string hostname; // MySQL host
     std::string database;
     std::string username;

@@ -89,11 +89,19 @@ std::string WriteServerSettingsText(const std::string& existingText, const Serve
 std::string MakeConfigPhp(const ServerSettings& settings)
 {
     return "<?php\r\n"
-           "  $hostname=" + PhpQuoted(settings.hostname) + ";\r\n"
-           "  $database=" + PhpQuoted(settings.database) + ";\r\n"
-           "  $username=" + PhpQuoted(settings.username) + ";\r\n"
-           "  $password=" + PhpQuoted(settings.password) + ";\r\n"
-           "?>\r\n";
+           "  $hostname="
+        + PhpQuoted(settings.hostname)
+        + ";\r\n"
+          "  $database="
+        + PhpQuoted(settings.database)
+        + ";\r\n"
+          "  $username="
+        + PhpQuoted(settings.username)
+        + ";\r\n"
+          "  $password="
+        + PhpQuoted(settings.password)
+        + ";\r\n"
+          "?>\r\n";
 }
 
 std::optional<ServerSettings> LoadServerSettingsFile(const std::string& programDirectory)

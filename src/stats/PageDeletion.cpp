@@ -29,8 +29,8 @@ void TStatistics::btnDeleteSegClick()
     const std::string list = DeleteList();
     if (list.empty())
         return;
-    if (!messages_.Show("Are you sure do you want to delete the selected items?", MessageKind::Warning,
-                        MessageButtons::OkCancel))
+    if (!messages_.Show(
+            "Are you sure do you want to delete the selected items?", MessageKind::Warning, MessageButtons::OkCancel))
         return;
     if (DeletePages(list))
         RefreshPages();

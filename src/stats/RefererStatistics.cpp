@@ -9,10 +9,8 @@
 bool TStatistics::LoadReferers(int queryType, int refererType, const std::string& pageCode)
 {
     return LoadList("4",
-                    {{"querytype", std::to_string(queryType)},
-                     {"reftype", std::to_string(refererType + 1)},
-                     {"pagecod", pageCode}},
-                    [this](const std::string& answer) { return FillRefererList(answer); });
+        {{"querytype", std::to_string(queryType)}, {"reftype", std::to_string(refererType + 1)}, {"pagecod", pageCode}},
+        [this](const std::string& answer) { return FillRefererList(answer); });
 }
 
 bool TStatistics::FillRefererList(const std::string& answer)
@@ -26,7 +24,7 @@ void TStatistics::LoadReferersOfSelectedPage()
     if (!row)
         return;
     if (!LoadReferers(view_.cbxQueryType->currentIndex(), view_.cbxRefType->currentIndex(),
-                      PageCodeOf(view_.lvwPages->Row(*row))))
+            PageCodeOf(view_.lvwPages->Row(*row))))
         messages_.Show(kRefererTroubleText, MessageKind::Warning, MessageButtons::Ok);
 }
 

@@ -7,11 +7,13 @@
 #include <QLabel>
 
 TStatistics::TStatistics(net::HttpClient& http, const ServerSettings& settings, TMessageBox& messages,
-                         StatisticsView view, std::function<void()> processPendingEvents)
-    : http_(http), settings_(settings), messages_(messages), view_(view),
+    StatisticsView view, std::function<void()> processPendingEvents)
+    : http_(http),
+      settings_(settings),
+      messages_(messages),
+      view_(view),
       processPendingEvents_(std::move(processPendingEvents))
-{
-}
+{ }
 
 std::string TStatistics::PostAction(const char* action, net::Form fields)
 {

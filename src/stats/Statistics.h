@@ -27,15 +27,15 @@ struct StatisticsView {
     QLabel* MainStatusPanel;
 };
 
-inline constexpr const char* kRefererTroubleText =
-    "There is a trouble accessing this item, please check your settings and your internet connection.";
-inline constexpr const char* kDeleteTroubleText =
-    "There is a trouble deleting items, please check your settings and your internet connection.";
+inline constexpr const char* kRefererTroubleText
+    = "There is a trouble accessing this item, please check your settings and your internet connection.";
+inline constexpr const char* kDeleteTroubleText
+    = "There is a trouble deleting items, please check your settings and your internet connection.";
 
 class TStatistics {
 public:
     TStatistics(net::HttpClient& http, const ServerSettings& settings, TMessageBox& messages, StatisticsView view,
-                std::function<void()> processPendingEvents);
+        std::function<void()> processPendingEvents);
 
     // Page list.
     bool CheckServer();

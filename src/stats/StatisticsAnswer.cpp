@@ -40,8 +40,8 @@ void ForEachLine(std::string_view text, const std::function<bool(std::string_vie
 
 // Builds one row from a line's fields; returns false, with the cells reached so far in the
 // row, when the line has too few fields.
-using RowBuilder = std::function<bool(const std::vector<std::string>& fields, std::vector<std::string>& row,
-                                      std::int64_t& total)>;
+using RowBuilder
+    = std::function<bool(const std::vector<std::string>& fields, std::vector<std::string>& row, std::int64_t& total)>;
 
 StatisticsAnswer ReadAnswer(std::string_view answer, const RowBuilder& buildRow)
 {
@@ -98,35 +98,35 @@ std::int32_t HitNumber(std::string_view text)
 
 StatisticsAnswer ReadPageListAnswer(std::string_view answer)
 {
-    return ReadAnswer(answer, [](const std::vector<std::string>& fields, std::vector<std::string>& row,
-                                 std::int64_t& total) {
-        // A row begun for a short line keeps the URL it reached, or an empty caption.
-        row.push_back(fields.size() >= 2 ? fields[1] : std::string());
-        if (fields.size() < 3)
-            return false;
-        std::string hits = CleanValue(fields[2]);
-        total += HitNumber(hits);
-        row.push_back(std::move(hits));
-        row.push_back(CleanValue(fields[0]));
-        return true;
-    });
+    return ReadAnswer(
+        answer, [](const std::vector<std::string>& fields, std::vector<std::string>& row, std::int64_t& total) {
+            // A row begun for a short line keeps the URL it reached, or an empty caption.
+            row.push_back(fields.size() >= 2 ? fields[1] : std::string());
+            if (fields.size() < 3)
+                return false;
+            std::string hits = CleanValue(fields[2]);
+            total += HitNumber(hits);
+            row.push_back(std::move(hits));
+            row.push_back(CleanValue(fields[0]));
+            return true;
+        });
 }
 
 StatisticsAnswer ReadRefererAnswer(std::string_view answer)
 {
-    return ReadAnswer(answer, [](const std::vector<std::string>& fields, std::vector<std::string>& row,
-                                 std::int64_t& total) {
-        row.push_back(fields.size() >= 2 ? fields[1] : std::string());
-        if (fields.size() >= 3)
-            row.push_back(fields[2]);
-        if (fields.size() >= 4)
-            row.push_back(fields[3] == "1" ? "No Advertising" : "Advertising");
-        if (fields.size() < 5)
-            return false;
-        std::string hits = CleanValue(fields[4]);
-        total += HitNumber(hits);
-        row.push_back(std::move(hits));
-        row.push_back(CleanValue(fields[0]));
-        return true;
-    });
+    return ReadAnswer(
+        answer, [](const std::vector<std::string>& fields, std::vector<std::string>& row, std::int64_t& total) {
+            row.push_back(fields.size() >= 2 ? fields[1] : std::string());
+            if (fields.size() >= 3)
+                row.push_back(fields[2]);
+            if (fields.size() >= 4)
+                row.push_back(fields[3] == "1" ? "No Advertising" : "Advertising");
+            if (fields.size() < 5)
+                return false;
+            std::string hits = CleanValue(fields[4]);
+            total += HitNumber(hits);
+            row.push_back(std::move(hits));
+            row.push_back(CleanValue(fields[0]));
+            return true;
+        });
 }

@@ -11,8 +11,8 @@
 
 struct StatisticsAnswer {
     enum class Outcome {
-        NoRecords,   // the answer was "OK" alone: the list empties, the total stays as it was
-        Complete,    // every line made a row; the total is the sum of the rows' hits
+        NoRecords, // the answer was "OK" alone: the list empties, the total stays as it was
+        Complete, // every line made a row; the total is the sum of the rows' hits
         StoppedShort // a line had too few fields; its row holds the cells it reached
     };
     Outcome outcome = Outcome::NoRecords;

@@ -35,12 +35,19 @@ int CompareTexts(const std::string& a, const std::string& b)
 class TLinkListModel final : public QAbstractTableModel {
 public:
     TLinkListModel(std::vector<TLinkListView::Column> columns, bool checkBoxes, QObject* parent)
-        : QAbstractTableModel(parent), columns_(std::move(columns)), checkBoxes_(checkBoxes)
-    {
-    }
+        : QAbstractTableModel(parent),
+          columns_(std::move(columns)),
+          checkBoxes_(checkBoxes)
+    { }
 
-    int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : static_cast<int>(rows_.size()); }
-    int columnCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : static_cast<int>(columns_.size()); }
+    int rowCount(const QModelIndex& parent) const override
+    {
+        return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+    }
+    int columnCount(const QModelIndex& parent) const override
+    {
+        return parent.isValid() ? 0 : static_cast<int>(columns_.size());
+    }
 
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
     {
@@ -75,8 +82,7 @@ public:
                 return font;
             }
             return {};
-        default:
-            return {};
+        default: return {};
         }
     }
 
@@ -123,7 +129,7 @@ public:
         beginResetModel();
         rows_ = std::move(rows);
         std::stable_sort(rows_.begin(), rows_.end(),
-                         [](const ListRow& a, const ListRow& b) { return CompareTexts(CellOf(a, 0), CellOf(b, 0)) < 0; });
+            [](const ListRow& a, const ListRow& b) { return CompareTexts(CellOf(a, 0), CellOf(b, 0)) < 0; });
         endResetModel();
     }
 
@@ -139,8 +145,8 @@ public:
 
     bool IsLinkCell(const QModelIndex& index) const
     {
-        return index.isValid() && index.column() < static_cast<int>(columns_.size()) &&
-               TLinkListView::IsLinkText(CellText(index));
+        return index.isValid() && index.column() < static_cast<int>(columns_.size())
+            && TLinkListView::IsLinkText(CellText(index));
     }
 
     const std::string& CellText(const QModelIndex& index) const
@@ -160,8 +166,8 @@ private:
         std::vector<int> rows(rows_.size());
         std::iota(rows.begin(), rows.end(), 0);
         std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
-            const int result = CompareTexts(CellOf(rows_[static_cast<size_t>(a)], column),
-                                            CellOf(rows_[static_cast<size_t>(b)], column));
+            const int result = CompareTexts(
+                CellOf(rows_[static_cast<size_t>(a)], column), CellOf(rows_[static_cast<size_t>(b)], column));
             return order == Qt::AscendingOrder ? result < 0 : result > 0;
         });
         return rows;
@@ -172,9 +178,11 @@ private:
     std::vector<ListRow> rows_;
 };
 
-TLinkListView::TLinkListView(std::vector<Column> columns, bool checkBoxes, QAbstractItemView::SelectionMode selection,
-                             QWidget* parent)
-    : QTreeView(parent), model_(new TLinkListModel(columns, checkBoxes, this)), checkBoxes_(checkBoxes)
+TLinkListView::TLinkListView(
+    std::vector<Column> columns, bool checkBoxes, QAbstractItemView::SelectionMode selection, QWidget* parent)
+    : QTreeView(parent),
+      model_(new TLinkListModel(columns, checkBoxes, this)),
+      checkBoxes_(checkBoxes)
 {
     setModel(model_);
     setRootIsDecorated(false);
@@ -251,8 +259,8 @@ void TLinkListView::SelectRow(int index)
 
 void TLinkListView::ClickHeader(int column)
 {
-    lastOrder_ = (column == lastClickedColumn_ && lastOrder_ == Qt::AscendingOrder) ? Qt::DescendingOrder
-                                                                                      : Qt::AscendingOrder;
+    lastOrder_
+        = (column == lastClickedColumn_ && lastOrder_ == Qt::AscendingOrder) ? Qt::DescendingOrder : Qt::AscendingOrder;
     lastClickedColumn_ = column;
     header()->setSortIndicatorShown(true);
     header()->setSortIndicator(column, lastOrder_);
@@ -299,7 +307,8 @@ void TLinkListView::mouseReleaseEvent(QMouseEvent* event)
         return event->ignore();
     const QModelIndex index = indexAt(event->position().toPoint());
     QTreeView::mouseReleaseEvent(event);
-    if (event->button() != Qt::LeftButton || !model_->IsLinkCell(index) || IsOnCheckBox(index, event->position().toPoint()))
+    if (event->button() != Qt::LeftButton || !model_->IsLinkCell(index)
+        || IsOnCheckBox(index, event->position().toPoint()))
         return;
     if (OnOpenLink)
         OnOpenLink(model_->CellText(index));

@@ -28,7 +28,7 @@ public:
         int width;
     };
     TLinkListView(std::vector<Column> columns, bool checkBoxes, QAbstractItemView::SelectionMode selection,
-                  QWidget* parent = nullptr);
+        QWidget* parent = nullptr);
     ~TLinkListView() override;
 
     // Replaces every row; rows come out in ascending caption order, unchecked as given.

@@ -17,9 +17,9 @@ MessageResponder DialogResponder(QWidget* parent)
     QPointer<QWidget> owner(parent);
     return [owner](const std::string& text, MessageKind kind, MessageButtons buttons) {
         QMessageBox box(kind == MessageKind::Warning ? QMessageBox::Warning : QMessageBox::Information,
-                        owner ? owner->window()->windowTitle() : QString(), ToDisplay(text),
-                        buttons == MessageButtons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok,
-                        owner.data());
+            owner ? owner->window()->windowTitle() : QString(), ToDisplay(text),
+            buttons == MessageButtons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok,
+            owner.data());
         box.setDefaultButton(QMessageBox::Ok);
         return box.exec() == QMessageBox::Ok;
     };

@@ -16,7 +16,9 @@ using MessageResponder = std::function<bool(const std::string& text, MessageKind
 
 class TMessageBox {
 public:
-    explicit TMessageBox(MessageResponder responder) : responder_(std::move(responder)) {}
+    explicit TMessageBox(MessageResponder responder)
+        : responder_(std::move(responder))
+    { }
 
     // True when the user chose OK. While silenced nothing is shown and the answer is Cancel.
     bool Show(const std::string& text, MessageKind kind, MessageButtons buttons);

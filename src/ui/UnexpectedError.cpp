@@ -2,7 +2,9 @@
 
 #include <exception>
 
-TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+TApplication::TApplication(int& argc, char** argv)
+    : QApplication(argc, argv)
+{ }
 
 bool TApplication::notify(QObject* receiver, QEvent* event)
 {

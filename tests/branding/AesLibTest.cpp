@@ -21,13 +21,13 @@ struct FormatCase {
 std::string CaseName(const testing::TestParamInfo<FormatCase>& info)
 {
     const FormatCase& c = info.param;
-    return "password" + std::to_string(c.passwordLength) + "_data" + std::to_string(c.dataLength) + "_buffer" +
-           std::to_string(c.bufferSize);
+    return "password" + std::to_string(c.passwordLength) + "_data" + std::to_string(c.dataLength) + "_buffer"
+        + std::to_string(c.bufferSize);
 }
 
 // Whole containers compared with a block-at-a-time reference: key derivation, verifier,
 // counter layout (block 256 is the first after the carry into byte 1), HMAC and framing.
-class ContainerFormatTest : public testing::TestWithParam<FormatCase> {};
+class ContainerFormatTest : public testing::TestWithParam<FormatCase> { };
 
 TEST_P(ContainerFormatTest, MatchesReferenceAndDecrypts)
 {
@@ -47,23 +47,21 @@ TEST_P(ContainerFormatTest, MatchesReferenceAndDecrypts)
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, ContainerFormatTest,
-                         testing::Values(FormatCase {0, 1, 8, 100, 64}, FormatCase {10, 1, 8, 0, 262144},
-                                         FormatCase {31, 1, 8, 5000, 4096}, FormatCase {32, 2, 12, 5000, 1000},
-                                         FormatCase {47, 2, 12, 4081, 17}, FormatCase {48, 3, 16, 5000, 262144},
-                                         FormatCase {128, 3, 16, 33, 1}),
-                         CaseName);
+    testing::Values(FormatCase{0, 1, 8, 100, 64}, FormatCase{10, 1, 8, 0, 262144}, FormatCase{31, 1, 8, 5000, 4096},
+        FormatCase{32, 2, 12, 5000, 1000}, FormatCase{47, 2, 12, 4081, 17}, FormatCase{48, 3, 16, 5000, 262144},
+        FormatCase{128, 3, 16, 33, 1}),
+    CaseName);
 
 INSTANTIATE_TEST_SUITE_P(ChunkBoundaries, ContainerFormatTest,
-                         testing::Values(FormatCase {10, 1, 8, 4080, 4080}, FormatCase {10, 1, 8, 4096, 4096},
-                                         FormatCase {10, 1, 8, 70000, 8193}, FormatCase {10, 1, 8, 15, 16},
-                                         FormatCase {10, 1, 8, 8192 * 3 + 5, 8192}),
-                         CaseName);
+    testing::Values(FormatCase{10, 1, 8, 4080, 4080}, FormatCase{10, 1, 8, 4096, 4096},
+        FormatCase{10, 1, 8, 70000, 8193}, FormatCase{10, 1, 8, 15, 16}, FormatCase{10, 1, 8, 8192 * 3 + 5, 8192}),
+    CaseName);
 
 TEST(ContainerTest, WrittenWithOneBufferSizeReadsWithAnyOther)
 {
     const std::string plain = PatternBytes(20000);
-    const std::pair<std::uint32_t, std::uint32_t> sizes[] = {
-        {262144, 1}, {1, 262144}, {100, 7}, {16, 8192}, {8192, 8193}, {5, 20000}};
+    const std::pair<std::uint32_t, std::uint32_t> sizes[]
+        = {{262144, 1}, {1, 262144}, {100, 7}, {16, 8192}, {8192, 8193}, {5, 20000}};
     for (const auto& [writeSize, readSize] : sizes) {
         TEncryption writer("shared secret", writeSize, CountingEntropy(3));
         const std::string container = EncryptToString(writer, plain);
@@ -111,13 +109,13 @@ class TamperTest : public testing::Test {
 protected:
     static constexpr std::size_t kSalt = 8;
     const std::string plain = PatternBytes(3000);
-    TEncryption encryption {"tamper test", 1000, CountingEntropy()};
+    TEncryption encryption{"tamper test", 1000, CountingEntropy()};
     const std::string container = EncryptToString(encryption, plain);
 };
 
 TEST_F(TamperTest, FlippedCiphertextBitComesOutFlippedAndFails)
 {
-    for (const std::size_t dataOffset : {std::size_t {0}, std::size_t {1500}, plain.size() - 1}) {
+    for (const std::size_t dataOffset : {std::size_t{0}, std::size_t{1500}, plain.size() - 1}) {
         std::string damaged = container;
         damaged[kSalt + 2 + dataOffset] ^= 0x10;
         std::string expected = plain;
@@ -142,7 +140,7 @@ TEST_F(TamperTest, WrongPasswordStopsAtVerifierWithNothingWritten)
     // "tamper test!" happens to differ from the right password in the verifier too.
     TEncryption wrong("tamper test!", 1000, CountingEntropy());
     ASSERT_NE(ReferenceContainer("tamper test!", container.substr(0, kSalt), "").substr(kSalt, 2),
-              container.substr(kSalt, 2));
+        container.substr(kSalt, 2));
     const DecryptOutcome outcome = DecryptString(wrong, container);
     EXPECT_FALSE(outcome.passed);
     EXPECT_EQ(outcome.plain, "");
@@ -156,7 +154,7 @@ TEST_F(TamperTest, WithoutDestinationOnlyChecks)
 {
     std::string damaged = container;
     damaged[kSalt + 2 + 7] ^= 1;
-    for (const auto& [bytes, expected] : {std::pair {container, true}, std::pair {damaged, false}}) {
+    for (const auto& [bytes, expected] : {std::pair{container, true}, std::pair{damaged, false}}) {
         MemoryReadStream source(bytes);
         EXPECT_EQ(encryption.Decrypt(source, nullptr, static_cast<std::int64_t>(bytes.size())), expected);
     }
@@ -239,7 +237,9 @@ TEST(ContainerProgressTest, ReportsEachChunkIncludingTheEmptyLastOne)
 // Streams that stop working after a given number of bytes.
 class BrokenWriteStream final : public WritableStream {
 public:
-    explicit BrokenWriteStream(std::size_t capacity) : capacity_(capacity) {}
+    explicit BrokenWriteStream(std::size_t capacity)
+        : capacity_(capacity)
+    { }
     bool Write(const unsigned char*, std::size_t count) override
     {
         if (count > capacity_)
@@ -256,7 +256,10 @@ private:
 
 class BrokenReadStream final : public ReadableStream {
 public:
-    BrokenReadStream(std::string bytes, std::size_t failAt) : bytes_(std::move(bytes)), failAt_(failAt) {}
+    BrokenReadStream(std::string bytes, std::size_t failAt)
+        : bytes_(std::move(bytes)),
+          failAt_(failAt)
+    { }
     std::size_t Read(unsigned char* destination, std::size_t count) override
     {
         std::size_t taken = 0;
@@ -299,7 +302,8 @@ TEST(ContainerStreamFailureTest, ReadFailuresFail)
 
     TEncryption encryption("pw", 100, CountingEntropy());
     const std::string container = EncryptToString(encryption, plain);
-    for (const std::size_t failAt : {std::size_t {0}, std::size_t {9}, std::size_t {50}, std::size_t {200}, container.size() - 3}) {
+    for (const std::size_t failAt :
+        {std::size_t{0}, std::size_t{9}, std::size_t{50}, std::size_t{200}, container.size() - 3}) {
         BrokenReadStream source(container, failAt);
         EXPECT_FALSE(encryption.Decrypt(source, nullptr, static_cast<std::int64_t>(container.size()))) << failAt;
     }

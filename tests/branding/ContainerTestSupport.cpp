@@ -45,10 +45,12 @@ std::string ReferenceContainer(const std::string& password, const std::string& s
     const std::size_t keyLength = salt.size() * 2; // 16, 24, 32
     std::vector<unsigned char> derived(2 * keyLength + 2);
     PKCS5_PBKDF2_HMAC_SHA1(password.data(), static_cast<int>(password.size()),
-                           reinterpret_cast<const unsigned char*>(salt.data()), static_cast<int>(salt.size()), 1000,
-                           static_cast<int>(derived.size()), derived.data());
+        reinterpret_cast<const unsigned char*>(salt.data()), static_cast<int>(salt.size()), 1000,
+        static_cast<int>(derived.size()), derived.data());
 
-    const EVP_CIPHER* cipher = keyLength == 16 ? EVP_aes_128_ecb() : keyLength == 24 ? EVP_aes_192_ecb() : EVP_aes_256_ecb();
+    const EVP_CIPHER* cipher = keyLength == 16 ? EVP_aes_128_ecb()
+        : keyLength == 24                      ? EVP_aes_192_ecb()
+                                               : EVP_aes_256_ecb();
     EVP_CIPHER_CTX* aes = EVP_CIPHER_CTX_new();
     EVP_EncryptInit_ex(aes, cipher, nullptr, derived.data(), nullptr);
     EVP_CIPHER_CTX_set_padding(aes, 0);
@@ -70,10 +72,10 @@ std::string ReferenceContainer(const std::string& password, const std::string& s
     unsigned char code[20];
     unsigned int codeLength = 0;
     HMAC(EVP_sha1(), derived.data() + keyLength, static_cast<int>(keyLength),
-         reinterpret_cast<const unsigned char*>(ciphertext.data()), ciphertext.size(), code, &codeLength);
+        reinterpret_cast<const unsigned char*>(ciphertext.data()), ciphertext.size(), code, &codeLength);
 
-    return salt + std::string(reinterpret_cast<const char*>(derived.data()) + 2 * keyLength, 2) + ciphertext +
-           std::string(reinterpret_cast<const char*>(code), 10);
+    return salt + std::string(reinterpret_cast<const char*>(derived.data()) + 2 * keyLength, 2) + ciphertext
+        + std::string(reinterpret_cast<const char*>(code), 10);
 }
 
 std::string PatternBytes(std::size_t count, unsigned seed)

@@ -42,9 +42,9 @@ TEST_P(SevenZipInteropTest, EntriesWrittenBySevenZipDecryptHere)
         WriteWholeFile(folder.File("plain.bin"), plain);
         const std::string archive = folder.File("made-by-7zip.zip");
         std::filesystem::remove(archive);
-        ASSERT_EQ(RunQuietly(sevenZip + " a -tzip -mx0 -mem=" + c.sevenZipMethod + " -p" + ShellQuote(c.password) +
-                             " " + ShellQuote(archive) + " " + ShellQuote(folder.File("plain.bin"))),
-                  0);
+        ASSERT_EQ(RunQuietly(sevenZip + " a -tzip -mx0 -mem=" + c.sevenZipMethod + " -p" + ShellQuote(c.password) + " "
+                      + ShellQuote(archive) + " " + ShellQuote(folder.File("plain.bin"))),
+            0);
 
         const ZipEntry entry = ReadFirstZipEntry(ReadWholeFile(archive));
         ASSERT_EQ(entry.method, 99);
@@ -77,9 +77,9 @@ TEST_P(SevenZipInteropTest, ContainersMadeHereExtractWithSevenZip)
 
         const std::string out = folder.File("out");
         std::filesystem::remove_all(out);
-        ASSERT_EQ(RunQuietly(sevenZip + " x -y -p" + ShellQuote(c.password) + " -o" + ShellQuote(out) + " " +
-                             ShellQuote(folder.File("made-here.zip"))),
-                  0)
+        ASSERT_EQ(RunQuietly(sevenZip + " x -y -p" + ShellQuote(c.password) + " -o" + ShellQuote(out) + " "
+                      + ShellQuote(folder.File("made-here.zip"))),
+            0)
             << length;
         EXPECT_EQ(ReadWholeFile(out + "/extracted.bin"), plain) << length;
     }
@@ -101,15 +101,14 @@ TEST_P(SevenZipInteropTest, SevenZipRejectsAContainerDamagedHere)
     entry.data = EncryptToString(encryption, plain);
     entry.data[entry.data.size() - 20] ^= 1;
     WriteWholeFile(folder.File("damaged.zip"), WriteSingleEntryZip(entry));
-    EXPECT_NE(RunQuietly(sevenZip + " x -y -p" + ShellQuote(c.password) + " -o" + ShellQuote(folder.File("out")) +
-                         " " + ShellQuote(folder.File("damaged.zip"))),
-              0);
+    EXPECT_NE(RunQuietly(sevenZip + " x -y -p" + ShellQuote(c.password) + " -o" + ShellQuote(folder.File("out")) + " "
+                  + ShellQuote(folder.File("damaged.zip"))),
+        0);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllModes, SevenZipInteropTest,
-                         testing::Values(InteropCase {"wepdorukiv", "AES128", 1},
-                                         InteropCase {std::string(40, 'k') + "!", "AES192", 2},
-                                         InteropCase {"a long passphrase of more than forty-eight bytes, ok?", "AES256", 3}),
-                         Describe);
+    testing::Values(InteropCase{"wepdorukiv", "AES128", 1}, InteropCase{std::string(40, 'k') + "!", "AES192", 2},
+        InteropCase{"a long passphrase of more than forty-eight bytes, ok?", "AES256", 3}),
+    Describe);
 
 } // namespace

@@ -20,17 +20,20 @@ namespace {
 class HttpClientTest : public ::testing::Test {
 protected:
     // Builds the client under test; every pump is time-stamped and then runs `onPump`.
-    HttpClient& MakeClient(HttpLimits limits = {}) {
+    HttpClient& MakeClient(HttpLimits limits = {})
+    {
         client = std::make_unique<HttpClient>(
             [this] {
                 pumps.push_back(Clock::now());
-                if (onPump) onPump();
+                if (onPump)
+                    onPump();
             },
             limits);
         return *client;
     }
 
-    static HttpLimits ShortLimits() {
+    static HttpLimits ShortLimits()
+    {
         HttpLimits limits;
         limits.connectBeforeTimeLimit = 2s;
         limits.waitBeforeTimeLimit = 300ms;
@@ -43,7 +46,8 @@ protected:
     std::function<void()> onPump;
 };
 
-TEST_F(HttpClientTest, GetGoesOutAsHttp11WithTheFixedHeaders) {
+TEST_F(HttpClientTest, GetGoesOutAsHttp11WithTheFixedHeaders)
+{
     server.Answer("/page", ServerAnswer::Text("hello\r\n"));
     HttpResponse r = MakeClient().Get(server.Url("/page"));
 
@@ -61,14 +65,13 @@ TEST_F(HttpClientTest, GetGoesOutAsHttp11WithTheFixedHeaders) {
     EXPECT_FALSE(req.HasHeader("Cookie"));
 }
 
-TEST_F(HttpClientTest, PostSendsTheFieldsInOrderAsHttp10Multipart) {
+TEST_F(HttpClientTest, PostSendsTheFieldsInOrderAsHttp10Multipart)
+{
     server.Answer("/form", ServerAnswer::Text("OK"));
     // Names out of alphabetical order and a value that looks like a boundary catch reordering
     // and truncation.
-    const net::Form form = {{"zeta", "1"},
-                            {"alpha", std::string("a\0b\r\n--x\r\n", 10)},
-                            {"zeta", ""},
-                            {"mid", "\xe9t\xe9"}};
+    const net::Form form
+        = {{"zeta", "1"}, {"alpha", std::string("a\0b\r\n--x\r\n", 10)}, {"zeta", ""}, {"mid", "\xe9t\xe9"}};
     HttpResponse r = MakeClient().Post(server.Url("/form"), form);
 
     EXPECT_TRUE(r.ok) << r.error;
@@ -94,9 +97,10 @@ struct StatusCase {
     long status;
 };
 
-class HttpClientStatusTest : public HttpClientTest, public ::testing::WithParamInterface<StatusCase> {};
+class HttpClientStatusTest : public HttpClientTest, public ::testing::WithParamInterface<StatusCase> { };
 
-TEST_P(HttpClientStatusTest, OnlyA2xxFinalStatusSucceeds) {
+TEST_P(HttpClientStatusTest, OnlyA2xxFinalStatusSucceeds)
+{
     server.Answer("/x", GetParam().answer);
     for (bool post : {false, true}) {
         HttpClient& c = MakeClient();
@@ -110,18 +114,18 @@ TEST_P(HttpClientStatusTest, OnlyA2xxFinalStatusSucceeds) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, HttpClientStatusTest,
+INSTANTIATE_TEST_SUITE_P(Cases, HttpClientStatusTest,
     ::testing::Values(StatusCase{"Ok", ServerAnswer::Text("body"), true, 200},
-                      StatusCase{"NoContent", ServerAnswer::Text("", 204), true, 204},
-                      StatusCase{"NotFound", ServerAnswer::Text("<h1>missing</h1>", 404), false, 404},
-                      StatusCase{"ServerError", ServerAnswer::Text("oops", 500), false, 500},
-                      StatusCase{"RedirectWithoutLocation", ServerAnswer::Text("moved", 301), false, 301},
-                      StatusCase{"Reset", ServerAnswer::Reset(), false, 0},
-                      StatusCase{"ClosedWithoutAnswer", ServerAnswer::CloseWithoutAnswer(), false, 0}),
+        StatusCase{"NoContent", ServerAnswer::Text("", 204), true, 204},
+        StatusCase{"NotFound", ServerAnswer::Text("<h1>missing</h1>", 404), false, 404},
+        StatusCase{"ServerError", ServerAnswer::Text("oops", 500), false, 500},
+        StatusCase{"RedirectWithoutLocation", ServerAnswer::Text("moved", 301), false, 301},
+        StatusCase{"Reset", ServerAnswer::Reset(), false, 0},
+        StatusCase{"ClosedWithoutAnswer", ServerAnswer::CloseWithoutAnswer(), false, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(HttpClientTest, RefusedConnectionFails) {
+TEST_F(HttpClientTest, RefusedConnectionFails)
+{
     int closedPort = 0;
     {
         RecordingServer gone;
@@ -132,7 +136,8 @@ TEST_F(HttpClientTest, RefusedConnectionFails) {
     EXPECT_EQ(r.status, 0);
 }
 
-TEST_F(HttpClientTest, CookiesFromOneAnswerGoBackOnLaterRequests) {
+TEST_F(HttpClientTest, CookiesFromOneAnswerGoBackOnLaterRequests)
+{
     server.Answer("/login", ServerAnswer::Text("OK").WithHeader("Set-Cookie", "sid=abc123; Path=/"));
     server.Answer("/next", ServerAnswer::Text("OK"));
     HttpClient& c = MakeClient();
@@ -146,10 +151,12 @@ TEST_F(HttpClientTest, CookiesFromOneAnswerGoBackOnLaterRequests) {
     std::vector<RecordedRequest> requests = server.Requests();
     ASSERT_EQ(requests.size(), 4u);
     EXPECT_FALSE(requests[0].HasHeader("Cookie"));
-    for (std::size_t i = 1; i < requests.size(); ++i) EXPECT_EQ(requests[i].Header("Cookie"), "sid=abc123") << i;
+    for (std::size_t i = 1; i < requests.size(); ++i)
+        EXPECT_EQ(requests[i].Header("Cookie"), "sid=abc123") << i;
 }
 
-TEST_F(HttpClientTest, EveryRequestUsesAConnectionOfItsOwn) {
+TEST_F(HttpClientTest, EveryRequestUsesAConnectionOfItsOwn)
+{
     server.Answer("/x", ServerAnswer::Text("OK"));
     HttpClient& c = MakeClient();
     c.Get(server.Url("/x"));
@@ -159,15 +166,17 @@ TEST_F(HttpClientTest, EveryRequestUsesAConnectionOfItsOwn) {
     c.Get(server.Url("/x"));
 
     std::vector<int> ports;
-    for (const auto& req : server.Requests()) ports.push_back(req.remotePort);
+    for (const auto& req : server.Requests())
+        ports.push_back(req.remotePort);
     ASSERT_EQ(ports.size(), 5u);
     std::sort(ports.begin(), ports.end());
     EXPECT_EQ(std::adjacent_find(ports.begin(), ports.end()), ports.end()) << "a connection was reused";
 }
 
-class HttpClientRedirectTest : public HttpClientTest, public ::testing::WithParamInterface<int> {};
+class HttpClientRedirectTest : public HttpClientTest, public ::testing::WithParamInterface<int> { };
 
-TEST_P(HttpClientRedirectTest, FollowsAtMostFifteenRedirects) {
+TEST_P(HttpClientRedirectTest, FollowsAtMostFifteenRedirects)
+{
     const int hops = GetParam();
     for (int i = 0; i < hops; ++i)
         server.Answer("/hop" + std::to_string(i), ServerAnswer::Redirect("/hop" + std::to_string(i + 1)));
@@ -182,7 +191,8 @@ TEST_P(HttpClientRedirectTest, FollowsAtMostFifteenRedirects) {
 
 INSTANTIATE_TEST_SUITE_P(Hops, HttpClientRedirectTest, ::testing::Values(1, 15, 16));
 
-TEST_F(HttpClientTest, AnEndlessRedirectLoopFails) {
+TEST_F(HttpClientTest, AnEndlessRedirectLoopFails)
+{
     server.Answer("/a", ServerAnswer::Redirect("/b"));
     server.Answer("/b", ServerAnswer::Redirect("/a"));
     HttpResponse r = MakeClient().Post(server.Url("/a"), {{"a", "1"}});
@@ -190,25 +200,28 @@ TEST_F(HttpClientTest, AnEndlessRedirectLoopFails) {
     EXPECT_EQ(server.RequestCount(), 16u) << r.error;
 }
 
-TEST_F(HttpClientTest, OnlyHttpAndHttpsAreSpoken) {
+TEST_F(HttpClientTest, OnlyHttpAndHttpsAreSpoken)
+{
     server.Answer("/to-file", ServerAnswer::Redirect("file:///etc/hostname"));
     server.Answer("/to-ftp", ServerAnswer::Redirect("ftp://127.0.0.1:" + std::to_string(server.Port()) + "/"));
     HttpClient& c = MakeClient(ShortLimits());
     for (const std::string& url : {server.Url("/to-file"), server.Url("/to-ftp"), std::string("file:///etc/hostname"),
-                                  "ftp://127.0.0.1:" + std::to_string(server.Port()) + "/"}) {
+             "ftp://127.0.0.1:" + std::to_string(server.Port()) + "/"}) {
         HttpResponse r = c.Get(url);
         EXPECT_FALSE(r.ok) << url;
         EXPECT_EQ(r.body, "") << url;
     }
 }
 
-TEST_F(HttpClientTest, ProxySettingsOfTheEnvironmentAreIgnored) {
+TEST_F(HttpClientTest, ProxySettingsOfTheEnvironmentAreIgnored)
+{
     struct SavedVariable {
         std::string name;
         std::optional<std::string> value;
     };
     std::vector<SavedVariable> saved;
-    for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "ALL_PROXY", "all_proxy", "no_proxy", "NO_PROXY"}) {
+    for (const char* name :
+        {"http_proxy", "HTTP_PROXY", "https_proxy", "ALL_PROXY", "all_proxy", "no_proxy", "NO_PROXY"}) {
         const char* value = std::getenv(name);
         saved.push_back({name, value ? std::optional<std::string>(value) : std::nullopt});
         if (std::string(name).find("no_") == std::string::npos && std::string(name).find("NO_") == std::string::npos)
@@ -236,9 +249,10 @@ struct SizeCase {
 
 constexpr std::size_t kSmallCap = 64 * 1024;
 
-class HttpClientBodyCapTest : public HttpClientTest, public ::testing::WithParamInterface<SizeCase> {};
+class HttpClientBodyCapTest : public HttpClientTest, public ::testing::WithParamInterface<SizeCase> { };
 
-TEST_P(HttpClientBodyCapTest, AnAnswerOverTheCapFails) {
+TEST_P(HttpClientBodyCapTest, AnAnswerOverTheCapFails)
+{
     server.Answer("/big", GetParam().answer);
     HttpLimits limits = ShortLimits();
     limits.maxBodyBytes = kSmallCap;
@@ -257,16 +271,16 @@ TEST_P(HttpClientBodyCapTest, AnAnswerOverTheCapFails) {
     EXPECT_LE(handed, kSmallCap);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, HttpClientBodyCapTest,
+INSTANTIATE_TEST_SUITE_P(Cases, HttpClientBodyCapTest,
     ::testing::Values(SizeCase{"AtTheCap", ServerAnswer::Text(std::string(kSmallCap, 'a')), true},
-                      SizeCase{"AtTheCapInPieces", ServerAnswer::Text(std::string(kSmallCap, 'a')).InPieces(4096, 0ms), true},
-                      SizeCase{"OverTheCapAnnounced", ServerAnswer::Text(std::string(kSmallCap + 1, 'a')), false},
-                      SizeCase{"OverTheCapInPieces", ServerAnswer::Text(std::string(kSmallCap + 1, 'a')).InPieces(4096, 0ms), false},
-                      SizeCase{"Endless", ServerAnswer::EndlessBody(), false}),
+        SizeCase{"AtTheCapInPieces", ServerAnswer::Text(std::string(kSmallCap, 'a')).InPieces(4096, 0ms), true},
+        SizeCase{"OverTheCapAnnounced", ServerAnswer::Text(std::string(kSmallCap + 1, 'a')), false},
+        SizeCase{"OverTheCapInPieces", ServerAnswer::Text(std::string(kSmallCap + 1, 'a')).InPieces(4096, 0ms), false},
+        SizeCase{"Endless", ServerAnswer::EndlessBody(), false}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(HttpClientTest, TheDefaultCapHoldsAgainstAnEndlessFastBody) {
+TEST_F(HttpClientTest, TheDefaultCapHoldsAgainstAnEndlessFastBody)
+{
     server.Answer("/flood", ServerAnswer::EndlessBody());
     HttpResponse r = MakeClient(ShortLimits()).Get(server.Url("/flood"));
     EXPECT_FALSE(r.ok);
@@ -274,7 +288,8 @@ TEST_F(HttpClientTest, TheDefaultCapHoldsAgainstAnEndlessFastBody) {
     EXPECT_THAT(r.error, ::testing::HasSubstr("larger"));
 }
 
-TEST_F(HttpClientTest, AServerThatNeverAnswersFailsAfterTheStartUpWaitLimit) {
+TEST_F(HttpClientTest, AServerThatNeverAnswersFailsAfterTheStartUpWaitLimit)
+{
     server.Answer("/silent", ServerAnswer::NeverAnswer());
     HttpClient& c = MakeClient(ShortLimits());
     for (bool post : {false, true}) {
@@ -287,7 +302,8 @@ TEST_F(HttpClientTest, AServerThatNeverAnswersFailsAfterTheStartUpWaitLimit) {
     }
 }
 
-TEST_F(HttpClientTest, TheTimeLimitReplacesTheStartUpWaitLimit) {
+TEST_F(HttpClientTest, TheTimeLimitReplacesTheStartUpWaitLimit)
+{
     server.Answer("/silent", ServerAnswer::NeverAnswer());
     HttpLimits limits; // a minute of waiting unless the time limit says otherwise
     HttpClient& c = MakeClient(limits);
@@ -301,7 +317,8 @@ TEST_F(HttpClientTest, TheTimeLimitReplacesTheStartUpWaitLimit) {
     EXPECT_LT(Clock::now() - start, 3s);
 }
 
-TEST_F(HttpClientTest, TheLimitBoundsEachWaitNotTheWholeAnswer) {
+TEST_F(HttpClientTest, TheLimitBoundsEachWaitNotTheWholeAnswer)
+{
     // 8 pieces 100 ms apart take longer than the limit in all, but no single wait does.
     server.Answer("/slow", ServerAnswer::Text("0123456789abcdef").InPieces(2, 100ms).After(150ms));
     HttpClient& c = MakeClient(ShortLimits());
@@ -312,19 +329,22 @@ TEST_F(HttpClientTest, TheLimitBoundsEachWaitNotTheWholeAnswer) {
     EXPECT_GT(Clock::now() - start, 300ms);
 }
 
-TEST_F(HttpClientTest, ASilenceLongerThanTheLimitInTheMiddleOfAnAnswerFails) {
+TEST_F(HttpClientTest, ASilenceLongerThanTheLimitInTheMiddleOfAnAnswerFails)
+{
     server.Answer("/stall", ServerAnswer::Text("abc").InPieces(1, 500ms));
     HttpResponse r = MakeClient(ShortLimits()).Get(server.Url("/stall"));
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.body, "");
 }
 
-TEST_F(HttpClientTest, PumpRunsBeforeTheRequestAndAtLeastEvery20MsWhileItWaits) {
+TEST_F(HttpClientTest, PumpRunsBeforeTheRequestAndAtLeastEvery20MsWhileItWaits)
+{
     server.Answer("/slow", ServerAnswer::Text("abcdef").InPieces(1, 60ms));
     HttpClient& c = MakeClient();
     std::size_t requestsSeenAtFirstPump = 99;
     onPump = [&] {
-        if (pumps.size() == 1) requestsSeenAtFirstPump = server.RequestCount();
+        if (pumps.size() == 1)
+            requestsSeenAtFirstPump = server.RequestCount();
     };
     const auto start = Clock::now();
     HttpResponse r = c.Get(server.Url("/slow"));
@@ -334,13 +354,15 @@ TEST_F(HttpClientTest, PumpRunsBeforeTheRequestAndAtLeastEvery20MsWhileItWaits) 
     EXPECT_EQ(requestsSeenAtFirstPump, 0u);
     ASSERT_FALSE(pumps.empty());
     auto maxGap = pumps.front() - start;
-    for (std::size_t i = 1; i < pumps.size(); ++i) maxGap = std::max(maxGap, pumps[i] - pumps[i - 1]);
+    for (std::size_t i = 1; i < pumps.size(); ++i)
+        maxGap = std::max(maxGap, pumps[i] - pumps[i - 1]);
     maxGap = std::max(maxGap, end - pumps.back());
     // The client aims at 10 ms; the margin absorbs a loaded machine, not a missing pump.
     EXPECT_LT(maxGap, 50ms) << std::chrono::duration_cast<std::chrono::milliseconds>(maxGap).count() << " ms";
 }
 
-TEST_F(HttpClientTest, DisconnectFromInsideThePumpAbortsAtOnceAndTheClientStaysUsable) {
+TEST_F(HttpClientTest, DisconnectFromInsideThePumpAbortsAtOnceAndTheClientStaysUsable)
+{
     server.Answer("/silent", ServerAnswer::NeverAnswer());
     server.Answer("/ok", ServerAnswer::Text("OK"));
     HttpClient& c = MakeClient(); // a minute of waiting: only the abort can end it early
@@ -348,7 +370,8 @@ TEST_F(HttpClientTest, DisconnectFromInsideThePumpAbortsAtOnceAndTheClientStaysU
     c.OnBusyChanged = [&](bool busy) { busyChanges.push_back(busy); };
     const auto start = Clock::now();
     onPump = [&] {
-        if (Clock::now() - start > 100ms) c.Disconnect();
+        if (Clock::now() - start > 100ms)
+            c.Disconnect();
     };
 
     HttpResponse r = c.Get(server.Url("/silent"));
@@ -363,12 +386,14 @@ TEST_F(HttpClientTest, DisconnectFromInsideThePumpAbortsAtOnceAndTheClientStaysU
     EXPECT_EQ(again.body, "OK");
 }
 
-TEST_F(HttpClientTest, DestroyingTheClientInsideThePumpEndsTheRequest) {
+TEST_F(HttpClientTest, DestroyingTheClientInsideThePumpEndsTheRequest)
+{
     server.Answer("/silent", ServerAnswer::NeverAnswer());
     HttpClient& c = MakeClient();
     const auto start = Clock::now();
     onPump = [&] {
-        if (Clock::now() - start > 50ms) client.reset(); // the main window closed
+        if (Clock::now() - start > 50ms)
+            client.reset(); // the main window closed
     };
     HttpResponse r = c.Get(server.Url("/silent"));
     EXPECT_FALSE(r.ok);
@@ -376,7 +401,8 @@ TEST_F(HttpClientTest, DestroyingTheClientInsideThePumpEndsTheRequest) {
     EXPECT_LT(Clock::now() - start, 1s);
 }
 
-TEST_F(HttpClientTest, ARequestStartedInsideThePumpFailsAndLeavesTheRunningOneAlone) {
+TEST_F(HttpClientTest, ARequestStartedInsideThePumpFailsAndLeavesTheRunningOneAlone)
+{
     server.Answer("/slow", ServerAnswer::Text("whole answer").InPieces(4, 40ms));
     server.Answer("/other", ServerAnswer::Text("other"));
     HttpClient& c = MakeClient();
@@ -404,7 +430,8 @@ TEST_F(HttpClientTest, ARequestStartedInsideThePumpFailsAndLeavesTheRunningOneAl
     EXPECT_EQ(server.RequestCount(), 1u);
 }
 
-TEST_F(HttpClientTest, ASinkThatRefusesDataAbortsTheDownload) {
+TEST_F(HttpClientTest, ASinkThatRefusesDataAbortsTheDownload)
+{
     server.Answer("/file", ServerAnswer::Text(std::string(10000, 'z')).InPieces(1000, 0ms));
     std::string got;
     HttpResponse r = MakeClient().GetTo(server.Url("/file"), [&](const char* data, std::size_t n) {

@@ -16,7 +16,8 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-HttpLimits ShortLimits() {
+HttpLimits ShortLimits()
+{
     HttpLimits limits;
     limits.connectBeforeTimeLimit = 2s;
     limits.waitBeforeTimeLimit = 300ms;
@@ -30,9 +31,10 @@ protected:
     std::function<void()> onPump;
     HttpClient client{[this] {
                           ++pumps;
-                          if (onPump) onPump();
+                          if (onPump)
+                              onPump();
                       },
-                      ShortLimits()};
+        ShortLimits()};
     TempDir dir;
 };
 
@@ -43,9 +45,10 @@ struct FormCase {
     FieldList sent;
 };
 
-class PostFormFieldsTest : public RequestsTest, public ::testing::WithParamInterface<FormCase> {};
+class PostFormFieldsTest : public RequestsTest, public ::testing::WithParamInterface<FormCase> { };
 
-TEST_P(PostFormFieldsTest, SendsTheCallersFieldsInOrderAndTheClosingFieldLast) {
+TEST_P(PostFormFieldsTest, SendsTheCallersFieldsInOrderAndTheClosingFieldLast)
+{
     server.Answer("/s/script.php", ServerAnswer::Text("OK"));
     PostForm(client, GetParam().profile, server.Url("/s"), "script.php", GetParam().fields);
 
@@ -56,19 +59,14 @@ TEST_P(PostFormFieldsTest, SendsTheCallersFieldsInOrderAndTheClosingFieldLast) {
     EXPECT_EQ(req.Fields(), GetParam().sent);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, PostFormFieldsTest,
-    ::testing::Values(
-        FormCase{"UserCheck", FormProfile::UserServer, {{"action", "1"}}, {{"action", "1"}, {"end", ""}}},
-        FormCase{"UserReferers",
-                 FormProfile::UserServer,
-                 {{"action", "4"}, {"querytype", "0"}, {"reftype", "1"}, {"pagecod", "p\"7\xe9"}},
-                 {{"action", "4"}, {"querytype", "0"}, {"reftype", "1"}, {"pagecod", "p\"7\xe9"}, {"end", ""}}},
+INSTANTIATE_TEST_SUITE_P(Cases, PostFormFieldsTest,
+    ::testing::Values(FormCase{"UserCheck", FormProfile::UserServer, {{"action", "1"}}, {{"action", "1"}, {"end", ""}}},
+        FormCase{"UserReferers", FormProfile::UserServer,
+            {{"action", "4"}, {"querytype", "0"}, {"reftype", "1"}, {"pagecod", "p\"7\xe9"}},
+            {{"action", "4"}, {"querytype", "0"}, {"reftype", "1"}, {"pagecod", "p\"7\xe9"}, {"end", ""}}},
         FormCase{"UserWithItsOwnEndField", FormProfile::UserServer, {{"end", "x"}}, {{"end", "x"}, {"end", ""}}},
-        FormCase{"NewsOutOfAlphabeticalOrder",
-                 FormProfile::NewsServer,
-                 {{"pubid", "12"}, {"apptype", "BM"}},
-                 {{"pubid", "12"}, {"apptype", "BM"}, {"something", ""}}},
+        FormCase{"NewsOutOfAlphabeticalOrder", FormProfile::NewsServer, {{"pubid", "12"}, {"apptype", "BM"}},
+            {{"pubid", "12"}, {"apptype", "BM"}, {"something", ""}}},
         FormCase{"NewsWithoutFields", FormProfile::NewsServer, {}, {{"something", ""}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -80,26 +78,23 @@ struct UrlCase {
     std::string path;
 };
 
-class PostFormUrlTest : public RequestsTest, public ::testing::WithParamInterface<UrlCase> {};
+class PostFormUrlTest : public RequestsTest, public ::testing::WithParamInterface<UrlCase> { };
 
-TEST_P(PostFormUrlTest, JoinsTheBaseAndTheScript) {
+TEST_P(PostFormUrlTest, JoinsTheBaseAndTheScript)
+{
     server.Answer(GetParam().path, ServerAnswer::Text("OK"));
     EXPECT_EQ(PostForm(client, GetParam().profile, server.Url(GetParam().base), GetParam().script, {}), "OK");
     EXPECT_EQ(server.LastRequest().path, GetParam().path);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, PostFormUrlTest,
+INSTANTIATE_TEST_SUITE_P(Cases, PostFormUrlTest,
     ::testing::Values(UrlCase{"UserSite", FormProfile::UserServer, "/count", "actions.php", "/count/actions.php"},
-                      UrlCase{"UserSiteKeepsItsSlash", FormProfile::UserServer, "/count/", "actions.php",
-                              "/count//actions.php"},
-                      UrlCase{"UserScriptWithSlash", FormProfile::UserServer, "/count", "/actions.php",
-                              "/count/actions.php"},
-                      UrlCase{"NewsBase", FormProfile::NewsServer, "/news", "getlastnews.php", "/news/getlastnews.php"},
-                      UrlCase{"NewsBaseWithSlash", FormProfile::NewsServer, "/news/", "getlastnews.php",
-                              "/news/getlastnews.php"},
-                      UrlCase{"NewsBothSlashes", FormProfile::NewsServer, "/news/", "/getnewsdetails.php",
-                              "/news/getnewsdetails.php"}),
+        UrlCase{"UserSiteKeepsItsSlash", FormProfile::UserServer, "/count/", "actions.php", "/count//actions.php"},
+        UrlCase{"UserScriptWithSlash", FormProfile::UserServer, "/count", "/actions.php", "/count/actions.php"},
+        UrlCase{"NewsBase", FormProfile::NewsServer, "/news", "getlastnews.php", "/news/getlastnews.php"},
+        UrlCase{"NewsBaseWithSlash", FormProfile::NewsServer, "/news/", "getlastnews.php", "/news/getlastnews.php"},
+        UrlCase{
+            "NewsBothSlashes", FormProfile::NewsServer, "/news/", "/getnewsdetails.php", "/news/getnewsdetails.php"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct AnswerCase {
@@ -109,26 +104,22 @@ struct AnswerCase {
     std::string news; // what the news server profile returns
 };
 
-class PostFormAnswerTest : public RequestsTest, public ::testing::WithParamInterface<AnswerCase> {};
+class PostFormAnswerTest : public RequestsTest, public ::testing::WithParamInterface<AnswerCase> { };
 
-TEST_P(PostFormAnswerTest, UserAnswersStayAsReceivedNewsAnswersAreTrimmed) {
+TEST_P(PostFormAnswerTest, UserAnswersStayAsReceivedNewsAnswersAreTrimmed)
+{
     server.Answer("/a.php", ServerAnswer::Text(GetParam().body));
     EXPECT_EQ(PostForm(client, FormProfile::UserServer, server.Url(), "a.php", {}), GetParam().user);
     EXPECT_EQ(PostForm(client, FormProfile::NewsServer, server.Url(), "a.php", {}), GetParam().news);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, PostFormAnswerTest,
-    ::testing::Values(AnswerCase{"Ok", "OK", "OK", "OK"},
-                      AnswerCase{"OkLineBreak", "OK\r\n", "OK\r\n", "OK"},
-                      AnswerCase{"Surrounded", " \t\r\n1^title^OK\x01\x1f ", " \t\r\n1^title^OK\x01\x1f ",
-                                 "1^title^OK"},
-                      AnswerCase{"InnerBlanksStay", "\nA  B\n", "\nA  B\n", "A  B"},
-                      AnswerCase{"DeleteIsNoBlank", "\r\n \x7f\x20", "\r\n \x7f\x20", "\x7f"},
-                      AnswerCase{"HighBytesAreNotBlanks", "\xa0OK\xff", "\xa0OK\xff", "\xa0OK\xff"},
-                      AnswerCase{"Empty", "", "", ""},
-                      AnswerCase{"ErrorPageWithStatus200", "<html>oops</html>", "<html>oops</html>",
-                                 "<html>oops</html>"}),
+INSTANTIATE_TEST_SUITE_P(Cases, PostFormAnswerTest,
+    ::testing::Values(AnswerCase{"Ok", "OK", "OK", "OK"}, AnswerCase{"OkLineBreak", "OK\r\n", "OK\r\n", "OK"},
+        AnswerCase{"Surrounded", " \t\r\n1^title^OK\x01\x1f ", " \t\r\n1^title^OK\x01\x1f ", "1^title^OK"},
+        AnswerCase{"InnerBlanksStay", "\nA  B\n", "\nA  B\n", "A  B"},
+        AnswerCase{"DeleteIsNoBlank", "\r\n \x7f\x20", "\r\n \x7f\x20", "\x7f"},
+        AnswerCase{"HighBytesAreNotBlanks", "\xa0OK\xff", "\xa0OK\xff", "\xa0OK\xff"}, AnswerCase{"Empty", "", "", ""},
+        AnswerCase{"ErrorPageWithStatus200", "<html>oops</html>", "<html>oops</html>", "<html>oops</html>"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct FailureCase {
@@ -136,9 +127,10 @@ struct FailureCase {
     ServerAnswer answer;
 };
 
-class RequestFailureTest : public RequestsTest, public ::testing::WithParamInterface<FailureCase> {};
+class RequestFailureTest : public RequestsTest, public ::testing::WithParamInterface<FailureCase> { };
 
-TEST_P(RequestFailureTest, EveryShapeTurnsAFailureIntoItsFixedResult) {
+TEST_P(RequestFailureTest, EveryShapeTurnsAFailureIntoItsFixedResult)
+{
     server.Answer("/x.php", GetParam().answer);
 
     EXPECT_EQ(PostForm(client, FormProfile::UserServer, server.Url(), "x.php", {{"action", "1"}}), "BAD");
@@ -155,22 +147,22 @@ TEST_P(RequestFailureTest, EveryShapeTurnsAFailureIntoItsFixedResult) {
     EXPECT_FALSE(std::filesystem::exists(file));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, RequestFailureTest,
+INSTANTIATE_TEST_SUITE_P(Cases, RequestFailureTest,
     ::testing::Values(FailureCase{"NotFound", ServerAnswer::Text("<h1>Not Found</h1>", 404)},
-                      FailureCase{"ServerError", ServerAnswer::Text("OK", 500)},
-                      FailureCase{"Reset", ServerAnswer::Reset()},
-                      FailureCase{"ClosedWithoutAnswer", ServerAnswer::CloseWithoutAnswer()}),
+        FailureCase{"ServerError", ServerAnswer::Text("OK", 500)}, FailureCase{"Reset", ServerAnswer::Reset()},
+        FailureCase{"ClosedWithoutAnswer", ServerAnswer::CloseWithoutAnswer()}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(RequestsTest, NeverAnsweringNewsServerGivesTheEmptyTextWithinTheStartUpLimit) {
+TEST_F(RequestsTest, NeverAnsweringNewsServerGivesTheEmptyTextWithinTheStartUpLimit)
+{
     server.Answer("/news/getlastnews.php", ServerAnswer::NeverAnswer());
     const auto start = Clock::now();
     EXPECT_EQ(PostForm(client, FormProfile::NewsServer, server.Url("/news"), "getlastnews.php", {}), "");
     EXPECT_LT(Clock::now() - start, 3s);
 }
 
-TEST_F(RequestsTest, OnlyTheUserServerSetsTheTimeLimit) {
+TEST_F(RequestsTest, OnlyTheUserServerSetsTheTimeLimit)
+{
     server.Answer("/news/getlastnews.php", ServerAnswer::Text("OK"));
     PostForm(client, FormProfile::NewsServer, server.Url("/news"), "getlastnews.php", {});
     EXPECT_EQ(client.TimeLimit(), std::nullopt);
@@ -180,7 +172,8 @@ TEST_F(RequestsTest, OnlyTheUserServerSetsTheTimeLimit) {
     EXPECT_EQ(client.TimeLimit(), 60000ms);
 }
 
-TEST_F(RequestsTest, HttpGetTextReturnsTheBodyAsReceived) {
+TEST_F(RequestsTest, HttpGetTextReturnsTheBodyAsReceived)
+{
     server.Answer("/site/showmainpath.php", ServerAnswer::Text("/home/u/public_html/counter/main.php\r\n"));
     std::string text = "stale";
     EXPECT_TRUE(HttpGetText(client, server.Url("/site/showmainpath.php"), text));
@@ -190,9 +183,11 @@ TEST_F(RequestsTest, HttpGetTextReturnsTheBodyAsReceived) {
     EXPECT_GE(pumps, 1);
 }
 
-TEST_F(RequestsTest, DownloadFileWritesTheWholeBodyOverAnOlderFile) {
+TEST_F(RequestsTest, DownloadFileWritesTheWholeBodyOverAnOlderFile)
+{
     std::string bytes;
-    for (int i = 0; i < 300000; ++i) bytes.push_back(static_cast<char>(i * 7 % 256));
+    for (int i = 0; i < 300000; ++i)
+        bytes.push_back(static_cast<char>(i * 7 % 256));
     server.Answer("/upd/mainappupdate.inf", ServerAnswer::Text(bytes).InPieces(50000, 0ms));
     const std::string file = dir.File("mainappupdate.inf");
     WriteWholeFile(file, std::string(400000, 'o')); // longer than the new one: must not survive at the end
@@ -201,13 +196,15 @@ TEST_F(RequestsTest, DownloadFileWritesTheWholeBodyOverAnOlderFile) {
     EXPECT_EQ(ReadWholeFile(file), bytes);
 }
 
-TEST_F(RequestsTest, DownloadFileThatCannotCreateItsFileThrowsBeforeAnyRequest) {
+TEST_F(RequestsTest, DownloadFileThatCannotCreateItsFileThrowsBeforeAnyRequest)
+{
     server.Answer("/f", ServerAnswer::Text("data"));
     EXPECT_THROW(DownloadFile(client, server.Url("/f"), dir.File("no-such-folder/file.inf")), std::runtime_error);
     EXPECT_EQ(server.RequestCount(), 0u);
 }
 
-TEST_F(RequestsTest, DownloadFileLeavesNoFileWhenTheAnswerIsTooLargeOrAborted) {
+TEST_F(RequestsTest, DownloadFileLeavesNoFileWhenTheAnswerIsTooLargeOrAborted)
+{
     HttpLimits limits = ShortLimits();
     limits.maxBodyBytes = 1000;
     HttpClient small([] {}, limits);
@@ -219,7 +216,8 @@ TEST_F(RequestsTest, DownloadFileLeavesNoFileWhenTheAnswerIsTooLargeOrAborted) {
     server.Answer("/silent", ServerAnswer::NeverAnswer());
     client.SetTimeLimit(60000ms);
     onPump = [&] {
-        if (server.RequestCount() > 0) client.Disconnect(); // the main window closed
+        if (server.RequestCount() > 0)
+            client.Disconnect(); // the main window closed
     };
     EXPECT_FALSE(DownloadFile(client, server.Url("/silent"), file));
     EXPECT_FALSE(std::filesystem::exists(file));

@@ -13,20 +13,18 @@ struct RegisteredCase {
     const char* program;
 };
 
-class RegisteredCommand : public testing::TestWithParam<RegisteredCase> {};
+class RegisteredCommand : public testing::TestWithParam<RegisteredCase> { };
 
 TEST_P(RegisteredCommand, GivesTheLowerCasedProgramWithoutQuotes)
 {
     EXPECT_EQ(BrowserPathFromRegisteredCommand(GetParam().command), GetParam().program);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Commands, RegisteredCommand,
+INSTANTIATE_TEST_SUITE_P(Commands, RegisteredCommand,
     testing::Values(RegisteredCase{R"("C:\Program Files\Mozilla Firefox\FIREFOX.EXE" -osint -url "%1")",
-                                   R"(c:\program files\mozilla firefox\firefox.exe)"},
-                    RegisteredCase{R"(C:\Browser\Web.Exe.old\web.exe %1)", R"(c:\browser\web.exe)"},
-                    RegisteredCase{"rundll32 url.dll,FileProtocolHandler %1", ".exe"},
-                    RegisteredCase{"", ""}));
+                        R"(c:\program files\mozilla firefox\firefox.exe)"},
+        RegisteredCase{R"(C:\Browser\Web.Exe.old\web.exe %1)", R"(c:\browser\web.exe)"},
+        RegisteredCase{"rundll32 url.dll,FileProtocolHandler %1", ".exe"}, RegisteredCase{"", ""}));
 
 class BrowserLookup : public testing::Test {
 protected:

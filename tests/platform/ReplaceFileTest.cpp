@@ -10,7 +10,7 @@ using platform::ReplaceFileContents;
 
 static unsigned ModeOf(const std::string& path)
 {
-    struct stat info {};
+    struct stat info { };
     stat(path.c_str(), &info);
     return info.st_mode & 07777;
 }

@@ -1,8 +1,8 @@
 #include "shell/FMain.h"
 #include "site/FPrepare.h"
 #include "site/FSettings.h"
-#include "support/RecordingServer.h"
 #include "support/FakeLauncher.h"
+#include "support/RecordingServer.h"
 #include "support/TempDir.h"
 #include "support/TestMain.h"
 #include "ui/LinkListView.h"
@@ -82,12 +82,10 @@ TEST_F(MainWindow, OpensOnTheMainPageWithEveryControlWhenNotBranded)
     EXPECT_EQ(window->stsWelcome, nullptr);
     EXPECT_EQ(window->size(), QSize(832, 553));
 
-    const std::vector<std::pair<QString, QString>> buttons{
-        {"btnSimple", "Settings"},       {"btnPrepareWebPages", "Prepare Web Pages"},
-        {"btnMakeMoney", "Make Money"},  {"btnAbout", "About"},
-        {"btnSSelectAll", "Select All"}, {"btnSClearAll", "Clear Selection"},
-        {"btnDeleteSeg", "Delete"},      {"bsSkinButton4", "Delete All"},
-        {"btnRevfreshSegments", "Refresh"}};
+    const std::vector<std::pair<QString, QString>> buttons{{"btnSimple", "Settings"},
+        {"btnPrepareWebPages", "Prepare Web Pages"}, {"btnMakeMoney", "Make Money"}, {"btnAbout", "About"},
+        {"btnSSelectAll", "Select All"}, {"btnSClearAll", "Clear Selection"}, {"btnDeleteSeg", "Delete"},
+        {"bsSkinButton4", "Delete All"}, {"btnRevfreshSegments", "Refresh"}};
     for (const auto& [name, caption] : buttons) {
         auto* button = window->findChild<QPushButton*>(name);
         ASSERT_NE(button, nullptr) << name.toStdString();
@@ -162,8 +160,8 @@ TEST_F(MainWindow, SettingsOkWritesBothFilesAndALaterStartReadsThemBack)
         EXPECT_EQ(window->ServerSettings, typed);
     }
     EXPECT_EQ(ReadWholeFile(folder.File("hsettings.dat")),
-              "[Settings]\r\nswebserver=http://site.example/counter\r\nshostname=db.host\r\nsdatabase=stats\r\n"
-              "susername=owner\r\nspassword=a\"b$c\\d\r\n");
+        "[Settings]\r\nswebserver=http://site.example/counter\r\nshostname=db.host\r\nsdatabase=stats\r\n"
+        "susername=owner\r\nspassword=a\"b$c\\d\r\n");
     EXPECT_NE(ReadWholeFile(folder.File("config.php")).find("  $password=\"a\\\"b\\$c\\\\d\";\r\n"), std::string::npos);
 
     auto later = Open(folder.Path().string());
@@ -205,8 +203,9 @@ TEST(SettingsWindow, HasNoCloseBoxAndTabsThroughTheEditsThenTheButtons)
     for (QWidget* next = window.edtSite->nextInFocusChain(); order.size() < 7; next = next->nextInFocusChain())
         if (next->focusPolicy() & Qt::TabFocus)
             order.push_back(next);
-    EXPECT_EQ(order, (std::vector<QWidget*>{window.edtSite, window.edtHostname, window.edtDatabase, window.edtUsername,
-                                            window.edtPassword, window.btnOk, window.btnCancel}));
+    EXPECT_EQ(order,
+        (std::vector<QWidget*>{window.edtSite, window.edtHostname, window.edtDatabase, window.edtUsername,
+            window.edtPassword, window.btnOk, window.btnCancel}));
     window.edtHostname->setText("changed");
     window.btnCancel->click();
     EXPECT_EQ(settings.hostname, "b");

@@ -41,8 +41,7 @@ protected:
                   return answer_;
               },
               programDir_.Path().string())
-    {
-    }
+    { }
 
     TempDir programDir_;
     TempDir site_;
@@ -97,16 +96,17 @@ TEST_F(FPrepareTest, TabsThroughTheControlsInTheirOrder)
             order.push_back(widget);
         widget = widget->nextInFocusChain();
     } while (widget != window_.edtFolder);
-    EXPECT_EQ(order, (std::vector<QWidget*>{window_.edtFolder, window_.btnBrowse, window_.chkSubFolders,
-                                            window_.btnStart, window_.btnCancel, window_.edtCode}));
+    EXPECT_EQ(order,
+        (std::vector<QWidget*>{window_.edtFolder, window_.btnBrowse, window_.chkSubFolders, window_.btnStart,
+            window_.btnCancel, window_.edtCode}));
 }
 
 TEST_F(FPrepareTest, BrowseStartsInTheTypedFolderOnlyWhenItExists)
 {
     const std::string site = site_.Path().string();
     const std::string program = programDir_.Path().string();
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"", program}, {site, site}, {site + "/missing", program}, {".", program}};
+    const std::vector<std::pair<std::string, std::string>> cases
+        = {{"", program}, {site, site}, {site + "/missing", program}, {".", program}};
     for (const auto& [typed, start] : cases) {
         calls_.clear();
         window_.edtFolder->setText(QString::fromStdString(typed));

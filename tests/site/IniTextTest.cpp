@@ -8,17 +8,15 @@ struct ReadCase {
     std::string value; // of key "spassword" in section "Settings"
 };
 
-class IniRead : public testing::TestWithParam<ReadCase> {};
+class IniRead : public testing::TestWithParam<ReadCase> { };
 
 TEST_P(IniRead, FollowsTheReadingRules)
 {
     EXPECT_EQ(ReadIniValue(GetParam().text, "Settings", "spassword"), GetParam().value);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, IniRead,
-    testing::Values(
-        ReadCase{"Plain", "[Settings]\r\nspassword=secret\r\n", "secret"},
+INSTANTIATE_TEST_SUITE_P(Files, IniRead,
+    testing::Values(ReadCase{"Plain", "[Settings]\r\nspassword=secret\r\n", "secret"},
         ReadCase{"BlanksTrimmed", "[Settings]\r\nspassword =  \t secret word \t\r\n", "secret word"},
         ReadCase{"DoubleQuotes", "[Settings]\r\nspassword=\" padded \"\r\n", " padded "},
         ReadCase{"SingleQuotes", "[Settings]\nspassword='x'\n", "x"},
@@ -32,7 +30,8 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"LineWithoutEquals", "[Settings]\r\nspassword\r\nspassword=z\r\n", "z"},
         ReadCase{"EqualsInsideValue", "[Settings]\r\nspassword=a=b\r\n", "a=b"},
         ReadCase{"EmptyValue", "[Settings]\r\nspassword=\r\n", ""},
-        ReadCase{"NotText", std::string("\0\xff\r\n[Settings]\r\nspassword=\0x\xfe\r\n", 31), std::string("\0x\xfe", 3)},
+        ReadCase{
+            "NotText", std::string("\0\xff\r\n[Settings]\r\nspassword=\0x\xfe\r\n", 31), std::string("\0x\xfe", 3)},
         ReadCase{"LongValueCut", "[Settings]\r\nspassword=" + std::string(5000, 'q') + "\r\n", std::string(2047, 'q')}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -46,10 +45,11 @@ TEST(IniWrite, NewFileHoldsTheSectionAndTheKeysInTheOrderWritten)
 TEST(IniWrite, ReplacesInPlaceAndKeepsForeignLinesAndKeys)
 {
     const std::string before = "; my notes\n[Other]\nx=1\n[settings]\nextra = kept\nSHOSTNAME=old\n\n[Tail]\ny=2";
-    const std::string after = WriteIniValue(WriteIniValue(before, "Settings", "shostname", "new"), "Settings",
-                                            "spassword", "p");
-    EXPECT_EQ(after, "; my notes\r\n[Other]\r\nx=1\r\n[settings]\r\nextra = kept\r\nshostname=new\r\nspassword=p\r\n\r\n"
-                     "[Tail]\r\ny=2\r\n");
+    const std::string after
+        = WriteIniValue(WriteIniValue(before, "Settings", "shostname", "new"), "Settings", "spassword", "p");
+    EXPECT_EQ(after,
+        "; my notes\r\n[Other]\r\nx=1\r\n[settings]\r\nextra = kept\r\nshostname=new\r\nspassword=p\r\n\r\n"
+        "[Tail]\r\ny=2\r\n");
 }
 
 TEST(IniWrite, LineBreaksInAValueCannotStartANewEntry)

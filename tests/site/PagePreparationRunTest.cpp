@@ -53,8 +53,9 @@ protected:
               shown_.push_back({text, kind, buttons});
               return true;
           }),
-          run_(client_, settings_, messages_, nullptr, programDir_.Path().string(), nullptr, &status_, &gauge_,
-               pageFiles_, [this] { Pump(); }, [this](bool hold) { holds_.push_back(hold); })
+          run_(
+              client_, settings_, messages_, nullptr, programDir_.Path().string(), nullptr, &status_, &gauge_,
+              pageFiles_, [this] { Pump(); }, [this](bool hold) { holds_.push_back(hold); })
     {
         settings_.siteUrl = server_.Url("/site");
         status_.setText("Ready");
@@ -72,8 +73,8 @@ protected:
 
     void Pump()
     {
-        moments_.push_back({status_.text().toStdString(), gauge_.value(), gauge_.maximum(),
-                            !holds_.empty() && holds_.back()});
+        moments_.push_back(
+            {status_.text().toStdString(), gauge_.value(), gauge_.maximum(), !holds_.empty() && holds_.back()});
         if (onPump_)
             onPump_();
     }
@@ -123,7 +124,7 @@ struct BadAnswer {
     std::optional<std::string> body; // nothing: 404
 };
 
-class NoIncludePathTest : public PagePreparationRunTest, public testing::WithParamInterface<BadAnswer> {};
+class NoIncludePathTest : public PagePreparationRunTest, public testing::WithParamInterface<BadAnswer> { };
 
 TEST_P(NoIncludePathTest, SaysSoAndDoesNothingElse)
 {
@@ -146,10 +147,9 @@ TEST_P(NoIncludePathTest, SaysSoAndDoesNothingElse)
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, NoIncludePathTest,
-                         testing::Values(BadAnswer{"NotFound", std::nullopt}, BadAnswer{"Empty", ""},
-                                         BadAnswer{"BadPath", "BADPATH"}, BadAnswer{"BadPathWithBreak", "BADPATH\n"},
-                                         BadAnswer{"OnlyABreak", "\r\n"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+    testing::Values(BadAnswer{"NotFound", std::nullopt}, BadAnswer{"Empty", ""}, BadAnswer{"BadPath", "BADPATH"},
+        BadAnswer{"BadPathWithBreak", "BADPATH\n"}, BadAnswer{"OnlyABreak", "\r\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PagePreparationRunTest, APathWithATrailingLineBreakGivesAWholeIncludeLine)
 {
@@ -211,8 +211,8 @@ TEST_F(PagePreparationRunTest, PreparesEveryPageAndShowsHowFarItGot)
     EXPECT_EQ(ReadWholeFile(Site("b.PHP")), "  " + kLine + "\t\r\n<p>\0\xfe</p>\r\n"s);
     EXPECT_EQ(ReadWholeFile(Site("d.php")), kLine + "\r\nx\r\ny\r\n");
     EXPECT_EQ(ReadWholeFile(Site("e.php.bak")), "keep\n");
-    EXPECT_EQ(untouchedWhenReached, (std::vector<std::string>{pages[0].second, pages[1].second, pages[2].second,
-                                                              pages[3].second}));
+    EXPECT_EQ(untouchedWhenReached,
+        (std::vector<std::string>{pages[0].second, pages[1].second, pages[2].second, pages[3].second}));
 
     ASSERT_EQ(moments_.size(), 6u);
     EXPECT_EQ(moments_.front().status, "Preparing Pages...");
@@ -360,12 +360,13 @@ TEST_F(FailedWriteTest, FromAButtonTheErrorReachesTheUnexpectedErrorHandler)
     {
         FileSizeLimit limit(1024);
         // Queued, so the click travels through the application's event dispatch as a real one does.
-        QMetaObject::invokeMethod(&button, [&button] { button.click(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &button, [&button] { button.click(); }, Qt::QueuedConnection);
         QCoreApplication::processEvents();
     }
     ASSERT_EQ(UnexpectedErrorsSeen().size(), 1u);
     EXPECT_NE(UnexpectedErrorsSeen()[0].find("An unexpected error occurred:\nUnable to write to " + Site("2.php")),
-              std::string::npos)
+        std::string::npos)
         << UnexpectedErrorsSeen()[0];
     ExpectStoppedAtTheSecondPage();
 }

@@ -62,25 +62,24 @@ struct AnswerCase {
     std::optional<std::string> path;
 };
 
-class IncludePathFromAnswerTest : public testing::TestWithParam<AnswerCase> {};
+class IncludePathFromAnswerTest : public testing::TestWithParam<AnswerCase> { };
 
 TEST_P(IncludePathFromAnswerTest, GivesTheUsablePath)
 {
     EXPECT_EQ(IncludePathFromAnswer(GetParam().answer), GetParam().path);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Answers, IncludePathFromAnswerTest,
+INSTANTIATE_TEST_SUITE_P(Answers, IncludePathFromAnswerTest,
     testing::Values(AnswerCase{"Empty", "", std::nullopt}, AnswerCase{"BadPath", "BADPATH", std::nullopt},
-                    AnswerCase{"BadPathWithLineBreak", "BADPATH\r\n", std::nullopt},
-                    AnswerCase{"OnlyALineBreak", "\n/srv/main.php", std::nullopt},
-                    AnswerCase{"BarePath", "/srv/main.php", "/srv/main.php"},
-                    AnswerCase{"TrailingLf", "/srv/main.php\n", "/srv/main.php"},
-                    AnswerCase{"TrailingCrLf", "/srv/main.php\r\n", "/srv/main.php"},
-                    AnswerCase{"LoneCrInside", "/srv/a\rb.php", "/srv/a"},
-                    // Taken whole otherwise: blanks belong to the path, and only the exact word is refused.
-                    AnswerCase{"BlanksKept", " /srv/main.php ", " /srv/main.php "},
-                    AnswerCase{"OtherCaseIsAPath", "badpath", "badpath"}),
+        AnswerCase{"BadPathWithLineBreak", "BADPATH\r\n", std::nullopt},
+        AnswerCase{"OnlyALineBreak", "\n/srv/main.php", std::nullopt},
+        AnswerCase{"BarePath", "/srv/main.php", "/srv/main.php"},
+        AnswerCase{"TrailingLf", "/srv/main.php\n", "/srv/main.php"},
+        AnswerCase{"TrailingCrLf", "/srv/main.php\r\n", "/srv/main.php"},
+        AnswerCase{"LoneCrInside", "/srv/a\rb.php", "/srv/a"},
+        // Taken whole otherwise: blanks belong to the path, and only the exact word is refused.
+        AnswerCase{"BlanksKept", " /srv/main.php ", " /srv/main.php "},
+        AnswerCase{"OtherCaseIsAPath", "badpath", "badpath"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct LinesCase {
@@ -89,7 +88,7 @@ struct LinesCase {
     std::vector<std::string> lines;
 };
 
-class SplitPageLinesTest : public testing::TestWithParam<LinesCase> {};
+class SplitPageLinesTest : public testing::TestWithParam<LinesCase> { };
 
 TEST_P(SplitPageLinesTest, SplitsAtEveryKindOfBreak)
 {
@@ -97,14 +96,13 @@ TEST_P(SplitPageLinesTest, SplitsAtEveryKindOfBreak)
     EXPECT_EQ(SplitPageLines(c.bytes), c.lines);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Pages, SplitPageLinesTest,
+INSTANTIATE_TEST_SUITE_P(Pages, SplitPageLinesTest,
     testing::Values(LinesCase{"Empty", "", {}}, LinesCase{"NoBreak", "a", {"a"}},
-                    LinesCase{"FinalBreakStartsNoLine", "a\r\n", {"a"}}, LinesCase{"OnlyABreak", "\r\n", {""}},
-                    LinesCase{"Lf", "a\nb\n\n", {"a", "b", ""}}, LinesCase{"Cr", "a\rb", {"a", "b"}},
-                    LinesCase{"TwoCrsAreTwoBreaks", "a\r\rb", {"a", "", "b"}},
-                    LinesCase{"LfCrIsTwoBreaks", "a\n\rb", {"a", "", "b"}},
-                    LinesCase{"NulAndHighBytesKept", "a\0b\xff\r\n\0"s, {"a\0b\xff"s, "\0"s}}),
+        LinesCase{"FinalBreakStartsNoLine", "a\r\n", {"a"}}, LinesCase{"OnlyABreak", "\r\n", {""}},
+        LinesCase{"Lf", "a\nb\n\n", {"a", "b", ""}}, LinesCase{"Cr", "a\rb", {"a", "b"}},
+        LinesCase{"TwoCrsAreTwoBreaks", "a\r\rb", {"a", "", "b"}},
+        LinesCase{"LfCrIsTwoBreaks", "a\n\rb", {"a", "", "b"}},
+        LinesCase{"NulAndHighBytesKept", "a\0b\xff\r\n\0"s, {"a\0b\xff"s, "\0"s}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(JoinPageLinesTest, EndsEveryLineWithCrLf)
@@ -119,7 +117,7 @@ struct PageCase {
     std::string prepared;
 };
 
-class PreparePageTest : public testing::TestWithParam<PageCase> {};
+class PreparePageTest : public testing::TestWithParam<PageCase> { };
 
 TEST_P(PreparePageTest, PutsTheIncludeLineOnTopOnce)
 {
@@ -130,24 +128,22 @@ TEST_P(PreparePageTest, PutsTheIncludeLineOnTopOnce)
     EXPECT_EQ(PreparePage(once, kLine), once);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Pages, PreparePageTest,
-    testing::Values(
-        PageCase{"AlreadyPrepared", kLine + "\r\n<html>\r\n", kLine + "\r\n<html>\r\n"},
+INSTANTIATE_TEST_SUITE_P(Pages, PreparePageTest,
+    testing::Values(PageCase{"AlreadyPrepared", kLine + "\r\n<html>\r\n", kLine + "\r\n<html>\r\n"},
         PageCase{"PreparedWithBlanksAround", "  " + kLine + " \r\n<html>\r\n", "  " + kLine + " \r\n<html>\r\n"},
         PageCase{"PreparedWithTabsAndLf", "\t" + kLine + "\t\n<html>", "\t" + kLine + "\t\r\n<html>\r\n"},
         PageCase{"PreparedWithNulBehind", kLine + "\0\r\n"s, kLine + "\0\r\n"s},
         PageCase{"IncludeOnSecondLine", "\r\n" + kLine + "\r\n", kLine + "\r\n\r\n" + kLine + "\r\n"},
         PageCase{"IncludeWithAnotherPath", "<?php include '/old/main.php';?>\r\nx\r\n",
-                 kLine + "\r\n<?php include '/old/main.php';?>\r\nx\r\n"},
+            kLine + "\r\n<?php include '/old/main.php';?>\r\nx\r\n"},
         PageCase{"IncludeInOtherLetterCase", "<?PHP include '/home/site/counter/main.php';?>\r\n",
-                 kLine + "\r\n<?PHP include '/home/site/counter/main.php';?>\r\n"},
+            kLine + "\r\n<?PHP include '/home/site/counter/main.php';?>\r\n"},
         PageCase{"IncludeFollowedByMore", kLine + "<html>\r\n", kLine + "\r\n" + kLine + "<html>\r\n"},
         PageCase{"LfOnly", "<html>\n<body>\n", kLine + "\r\n<html>\r\n<body>\r\n"},
         PageCase{"CrOnly", "<html>\r<body>\r", kLine + "\r\n<html>\r\n<body>\r\n"},
         PageCase{"NoFinalBreak", "<html>", kLine + "\r\n<html>\r\n"},
-        PageCase{"BlankLinesKept", "a\n\n\r\n\rb", kLine + "\r\na\r\n\r\n\r\n\r\nb\r\n"},
-        PageCase{"Empty", "", ""}, PageCase{"OnlyABreak", "\n", kLine + "\r\n\r\n"},
+        PageCase{"BlankLinesKept", "a\n\n\r\n\rb", kLine + "\r\na\r\n\r\n\r\n\r\nb\r\n"}, PageCase{"Empty", "", ""},
+        PageCase{"OnlyABreak", "\n", kLine + "\r\n\r\n"},
         PageCase{"NulAndHighBytes", "<p>\0\xe9\xff</p>\n\0\0"s, kLine + "\r\n<p>\0\xe9\xff</p>\r\n\0\0\r\n"s}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -156,7 +152,7 @@ struct NameCase {
     bool page;
 };
 
-class IsPageFileNameTest : public testing::TestWithParam<NameCase> {};
+class IsPageFileNameTest : public testing::TestWithParam<NameCase> { };
 
 TEST_P(IsPageFileNameTest, LooksAtTheExtensionFromTheLastDot)
 {
@@ -164,12 +160,10 @@ TEST_P(IsPageFileNameTest, LooksAtTheExtensionFromTheLastDot)
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, IsPageFileNameTest,
-                         testing::Values(NameCase{"index.php", true}, NameCase{"INDEX.PHP", true},
-                                         NameCase{"a.pHp", true}, NameCase{".php", true},
-                                         NameCase{"a.b.php", true}, NameCase{"a.php.bak", false},
-                                         NameCase{"a.php5", false}, NameCase{"a.phpx", false},
-                                         NameCase{"php", false}, NameCase{"a.ph", false}, NameCase{"a.", false},
-                                         NameCase{"a_php", false}));
+    testing::Values(NameCase{"index.php", true}, NameCase{"INDEX.PHP", true}, NameCase{"a.pHp", true},
+        NameCase{".php", true}, NameCase{"a.b.php", true}, NameCase{"a.php.bak", false}, NameCase{"a.php5", false},
+        NameCase{"a.phpx", false}, NameCase{"php", false}, NameCase{"a.ph", false}, NameCase{"a.", false},
+        NameCase{"a_php", false}));
 
 // A site with what a real one may hold: hidden folders, odd names, links and a link loop.
 class CollectPageFilesTest : public testing::Test {
@@ -180,7 +174,7 @@ protected:
         for (const char* folder : {".hidden/deep", "sub", "folder.php", "empty"})
             fs::create_directories(root / folder);
         for (const char* file : {"b.php", "A.PHP", "index.php.bak", "old.php5", ".php", "notes.txt",
-                                 ".hidden/secret.php", ".hidden/deep/d.php", "sub/s.php", "folder.php/inner.php"})
+                 ".hidden/secret.php", ".hidden/deep/d.php", "sub/s.php", "folder.php/inner.php"})
             WriteWholeFile((root / file).string(), "x");
         fs::create_directory_symlink(root, root / "sub/loop");
         fs::create_directory_symlink(root / "sub", root / "zlink");
@@ -198,16 +192,15 @@ protected:
 TEST_F(CollectPageFilesTest, WithoutSubfoldersTakesTheFolderItselfInNameOrder)
 {
     EXPECT_EQ(CollectPageFiles(root(), false),
-              (std::vector<std::string>{Page(".php"), Page("A.PHP"), Page("b.php"), Page("linked.php")}));
+        (std::vector<std::string>{Page(".php"), Page("A.PHP"), Page("b.php"), Page("linked.php")}));
 }
 
 TEST_F(CollectPageFilesTest, WithSubfoldersGoesDepthFirstIntoHiddenFoldersAndWalksEachFolderOnce)
 {
     // sub/loop leads back to the top and zlink to sub: both were walked already.
     EXPECT_EQ(CollectPageFiles(root(), true),
-              (std::vector<std::string>{Page(".hidden/deep/d.php"), Page(".hidden/secret.php"), Page(".php"),
-                                        Page("A.PHP"), Page("b.php"), Page("folder.php/inner.php"),
-                                        Page("linked.php"), Page("sub/s.php")}));
+        (std::vector<std::string>{Page(".hidden/deep/d.php"), Page(".hidden/secret.php"), Page(".php"), Page("A.PHP"),
+            Page("b.php"), Page("folder.php/inner.php"), Page("linked.php"), Page("sub/s.php")}));
 }
 
 TEST_F(CollectPageFilesTest, AFolderReachedFirstThroughALinkIsWalkedThere)
@@ -239,7 +232,7 @@ TEST_F(PreparePageFileTest, RewritesThePageKeepingItsPermissions)
     EXPECT_EQ(PreparePageFile(page, kLine), "");
 
     EXPECT_EQ(ReadWholeFile(page), kLine + "\r\n<html>\r\n\0\xff\r\n"s);
-    struct stat info {};
+    struct stat info { };
     ASSERT_EQ(stat(page.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
     EXPECT_EQ(FolderEntries(dir_.Path()), std::vector<std::string>{"p.php"});

@@ -14,9 +14,9 @@ const ServerSettings kSettings{"http://site/c", "localhost", "counter", "owner",
 // What PHP itself makes of the generated file: each variable on its own line.
 std::string PhpValues(const std::string& configPath)
 {
-    const std::string command = "php -r 'include \"" + configPath +
-                                "\"; echo bin2hex($hostname), \"\\n\", bin2hex($database), \"\\n\", bin2hex($username), "
-                                "\"\\n\", bin2hex($password);' 2>&1";
+    const std::string command = "php -r 'include \"" + configPath
+        + "\"; echo bin2hex($hostname), \"\\n\", bin2hex($database), \"\\n\", bin2hex($username), "
+          "\"\\n\", bin2hex($password);' 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     std::string output;
     char buffer[512];
@@ -40,12 +40,13 @@ std::string Hex(const std::string& bytes)
 
 TEST(ConfigPhp, IsSixCrLfLines)
 {
-    EXPECT_EQ(MakeConfigPhp(kSettings), "<?php\r\n"
-                                        "  $hostname=\"localhost\";\r\n"
-                                        "  $database=\"counter\";\r\n"
-                                        "  $username=\"owner\";\r\n"
-                                        "  $password=\"pw\";\r\n"
-                                        "?>\r\n");
+    EXPECT_EQ(MakeConfigPhp(kSettings),
+        "<?php\r\n"
+        "  $hostname=\"localhost\";\r\n"
+        "  $database=\"counter\";\r\n"
+        "  $username=\"owner\";\r\n"
+        "  $password=\"pw\";\r\n"
+        "?>\r\n");
 }
 
 TEST(ConfigPhp, EveryValueReachesPhpExactlyAsTyped)
@@ -55,8 +56,8 @@ TEST(ConfigPhp, EveryValueReachesPhpExactlyAsTyped)
     TempDir folder;
     const ServerSettings tricky{"", "h\\\\ost'", "{$db}", "us\"er", "a\"b$c\\d\r\n\xc3\xa9 ?>"};
     SaveServerSettingsFiles(folder.Path().string(), tricky);
-    EXPECT_EQ(PhpValues(folder.File("config.php")), Hex(tricky.hostname) + "\n" + Hex(tricky.database) + "\n" +
-                                                        Hex(tricky.username) + "\n" + Hex(tricky.password));
+    EXPECT_EQ(PhpValues(folder.File("config.php")),
+        Hex(tricky.hostname) + "\n" + Hex(tricky.database) + "\n" + Hex(tricky.username) + "\n" + Hex(tricky.password));
 }
 
 TEST(SettingsFiles, MissingFileGivesNothingAndAMissingKeyReadsEmpty)
@@ -73,15 +74,15 @@ TEST(SettingsFiles, SavingKeepsForeignLinesAndANewFileIsPrivate)
 {
     TempDir folder;
     SaveServerSettingsFiles(folder.Path().string(), kSettings);
-    struct stat info {};
+    struct stat info { };
     stat(folder.File("hsettings.dat").c_str(), &info);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
 
     WriteWholeFile(folder.File("hsettings.dat"), "[Settings]\r\nsusername=old\r\nlanguage=en\r\n[Window]\r\nx=5\r\n");
     SaveServerSettingsFiles(folder.Path().string(), kSettings);
     EXPECT_EQ(ReadWholeFile(folder.File("hsettings.dat")),
-              "[Settings]\r\nsusername=owner\r\nlanguage=en\r\nswebserver=http://site/c\r\nshostname=localhost\r\n"
-              "sdatabase=counter\r\nspassword=pw\r\n[Window]\r\nx=5\r\n");
+        "[Settings]\r\nsusername=owner\r\nlanguage=en\r\nswebserver=http://site/c\r\nshostname=localhost\r\n"
+        "sdatabase=counter\r\nspassword=pw\r\n[Window]\r\nx=5\r\n");
 }
 
 TEST(SettingsFiles, ConfigIsNotWrittenWhenTheSettingsFileCannotBe)

@@ -131,7 +131,8 @@ TEST_F(Statistics, ACheckAnswerOtherThanExactlyOkLoadsNothing)
 TEST_F(Statistics, AFailedListAnswerKeepsTheListAndTotal)
 {
     LoadPages(kTwoPages);
-    for (ServerAnswer failure : {ServerAnswer::Text("Database error"), ServerAnswer::Text("OK", 500), ServerAnswer::Reset()}) {
+    for (ServerAnswer failure :
+        {ServerAnswer::Text("Database error"), ServerAnswer::Text("OK", 500), ServerAnswer::Reset()}) {
         answers["3"] = failure;
         EXPECT_FALSE(window->RefreshPages());
         EXPECT_EQ(window->lvwPages->RowCount(), 2);
@@ -182,9 +183,11 @@ TEST_F(Statistics, SelectingAPageLoadsItsReferersWithBothChoices)
     window->cbxRefType->setCurrentIndex(1);
     window->lvwPages->SelectRow(RowOf("/index.php"));
 
-    EXPECT_EQ(Posted().back(), (FieldList{{"action", "4"}, {"querytype", "2"}, {"reftype", "2"}, {"pagecod", "17"}, {"end", ""}}));
+    EXPECT_EQ(Posted().back(),
+        (FieldList{{"action", "4"}, {"querytype", "2"}, {"reftype", "2"}, {"pagecod", "17"}, {"end", ""}}));
     ASSERT_EQ(window->lvwReferers->RowCount(), 1);
-    EXPECT_EQ(window->lvwReferers->Row(0).cells, (std::vector<std::string>{"searchsite", "", "No Advertising", "40", "5"}));
+    EXPECT_EQ(
+        window->lvwReferers->Row(0).cells, (std::vector<std::string>{"searchsite", "", "No Advertising", "40", "5"}));
     EXPECT_EQ(window->lblRefersHits->text(), "Total: 40 hits");
     EXPECT_EQ(window->MainStatusPanel->text(), "");
 
@@ -234,8 +237,9 @@ TEST_F(Statistics, DeleteSendsTheCheckedCodesInListOrderThenReloadsOnly)
     EXPECT_EQ(messages[0].buttons, MessageButtons::OkCancel);
     std::vector<FieldList> posted = Posted();
     posted.erase(posted.begin(), posted.begin() + static_cast<long>(before));
-    EXPECT_EQ(posted, (std::vector<FieldList>{{{"action", "2"}, {"deleteids", "17,20"}, {"end", ""}},
-                                              {{"action", "3"}, {"end", ""}}}));
+    EXPECT_EQ(posted,
+        (std::vector<FieldList>{
+            {{"action", "2"}, {"deleteids", "17,20"}, {"end", ""}}, {{"action", "3"}, {"end", ""}}}));
     EXPECT_EQ(Captions(), std::vector<std::string>{"/b.php"});
 }
 
@@ -300,8 +304,8 @@ TEST_F(Statistics, CommandsAreHeldBackWhileARequestRuns)
     bool refreshEnabledMeanwhile = true;
     bool listBusyMeanwhile = false;
     QTimer::singleShot(100, [&] {
-        refreshEnabledMeanwhile = window->btnRevfreshSegments->isEnabled() || window->btnSimple->isEnabled() ||
-                                  window->cbxQueryType->isEnabled();
+        refreshEnabledMeanwhile = window->btnRevfreshSegments->isEnabled() || window->btnSimple->isEnabled()
+            || window->cbxQueryType->isEnabled();
         listBusyMeanwhile = window->lvwPages->IsBusy();
     });
     EXPECT_TRUE(window->RefreshPages());
@@ -339,9 +343,8 @@ TEST(StatisticsAtStart, TheTimerChecksTheServerAndLoadsThePagesOnce)
 {
     TempDir folder;
     RecordingServer server;
-    server.Answer("/actions.php", [](const RecordedRequest& request) {
-        return ServerAnswer::Text(ActionOf(request) == "1" ? "OK" : kTwoPages);
-    });
+    server.Answer("/actions.php",
+        [](const RecordedRequest& request) { return ServerAnswer::Text(ActionOf(request) == "1" ? "OK" : kTwoPages); });
     WriteWholeFile(folder.File("hsettings.dat"), "[Settings]\r\nswebserver=" + server.Url() + "\r\n");
     AppContext context;
     context.programDirectory = folder.Path().string();

@@ -9,7 +9,9 @@
 // Records what would have been started instead of starting it.
 class FakeLauncher final : public platform::Launcher {
 public:
-    explicit FakeLauncher(std::string browser = "/usr/bin/browser") : browser(std::move(browser)) {}
+    explicit FakeLauncher(std::string browser = "/usr/bin/browser")
+        : browser(std::move(browser))
+    { }
     std::string FindBrowser() override { return browser; }
     bool StartDetached(const std::string& program, const std::string& argument) override
     {

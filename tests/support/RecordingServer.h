@@ -37,18 +37,18 @@ using FieldList = std::vector<std::pair<std::string, std::string>>;
 struct FormPart {
     std::string name;
     std::string value;
-    std::string filename;    // empty when the part named none
+    std::string filename; // empty when the part named none
     std::string contentType; // empty when the part carried no Content-Type
 };
 
 struct RecordedRequest {
-    std::string method;  // "GET", "POST", ...
-    std::string path;    // without the query
+    std::string method; // "GET", "POST", ...
+    std::string path; // without the query
     std::string version; // "HTTP/1.0" or "HTTP/1.1"
-    FieldList headers;   // in no particular order; names as sent
+    FieldList headers; // in no particular order; names as sent
     std::vector<FormPart> parts; // multipart bodies only, in body order
-    std::string body;    // the raw body of any other request
-    int remotePort = 0;  // the client's port: a new value means a new connection
+    std::string body; // the raw body of any other request
+    int remotePort = 0; // the client's port: a new value means a new connection
 
     // The value of a header (name case-insensitive), "" when absent.
     std::string Header(const std::string& name) const;
@@ -60,19 +60,19 @@ struct RecordedRequest {
 
 struct ServerAnswer {
     enum class Kind {
-        Reply,              // status, headers and body (optionally after a delay, optionally trickled)
-        Reset,              // the connection is reset (TCP RST) without an answer
+        Reply, // status, headers and body (optionally after a delay, optionally trickled)
+        Reset, // the connection is reset (TCP RST) without an answer
         CloseWithoutAnswer, // the connection is closed cleanly without an answer
-        NeverAnswer,        // the request is read and then nothing happens until the server stops
-        EndlessBody,        // status 200 and a chunked body of 'x' that never ends
+        NeverAnswer, // the request is read and then nothing happens until the server stops
+        EndlessBody, // status 200 and a chunked body of 'x' that never ends
     };
     Kind kind = Kind::Reply;
     int status = 200;
     std::string body;
     std::string contentType = "text/html";
     FieldList headers; // added to the answer, e.g. {"Set-Cookie", "sid=1"} or {"Location", "/next"}
-    std::chrono::milliseconds delay{0};         // before anything is sent
-    std::size_t pieceBytes = 0;                 // > 0: the body goes out chunked in pieces this big...
+    std::chrono::milliseconds delay{0}; // before anything is sent
+    std::size_t pieceBytes = 0; // > 0: the body goes out chunked in pieces this big...
     std::chrono::milliseconds pieceInterval{0}; // ...with this pause before each piece
 
     static ServerAnswer Text(std::string body, int status = 200);

@@ -8,7 +8,10 @@ namespace {
 std::vector<std::string>* g_unexpectedErrors = nullptr;
 }
 
-std::vector<std::string>& UnexpectedErrorsSeen() { return *g_unexpectedErrors; }
+std::vector<std::string>& UnexpectedErrorsSeen()
+{
+    return *g_unexpectedErrors;
+}
 
 int main(int argc, char** argv)
 {

@@ -10,13 +10,13 @@
 struct ZipEntry {
     std::string name;
     std::uint16_t flags = 0;
-    std::uint16_t method = 0;        // 99 for an AES entry
+    std::uint16_t method = 0; // 99 for an AES entry
     std::uint32_t crc = 0;
     std::uint64_t plainSize = 0;
     std::uint16_t aesVendorVersion = 0; // 1 or 2 (AE-1, AE-2); 0 without the AES extra field
-    std::uint8_t aesStrength = 0;       // 1 to 3: AES-128, -192, -256
-    std::uint16_t actualMethod = 0;     // what the decrypted data is compressed with; 0 stored
-    std::string data;                   // the entry's raw data as stored
+    std::uint8_t aesStrength = 0; // 1 to 3: AES-128, -192, -256
+    std::uint16_t actualMethod = 0; // what the decrypted data is compressed with; 0 stored
+    std::string data; // the entry's raw data as stored
 };
 
 // The first entry of an archive, found through the central directory. Throws

@@ -20,13 +20,12 @@ protected:
     {
         list.resize(500, 300);
         list.SetRows({{{"/b.php", "12", "18"}}, {{"/A.php", "250", "17"}}, {{"/a.php", "3", "20"}},
-                      {{"http://site/c.php", "7", "21"}}});
+            {{"http://site/c.php", "7", "21"}}});
         list.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&list));
     }
-    TLinkListView list{{{QStringLiteral("Web Page URL"), 300}, {QStringLiteral("Hits"), 100}},
-                       true,
-                       QAbstractItemView::SingleSelection};
+    TLinkListView list{{{QStringLiteral("Web Page URL"), 300}, {QStringLiteral("Hits"), 100}}, true,
+        QAbstractItemView::SingleSelection};
 };
 
 } // namespace
