@@ -330,8 +330,8 @@ QWidget* TfrmMain::BuildStatisticsArea()
     connect(btnDeleteSeg, &QPushButton::clicked, this, &TfrmMain::btnDeleteSegClick);
     connect(bsSkinButton4, &QPushButton::clicked, this, &TfrmMain::bsSkinButton4Click);
     connect(lvwPages, &TLinkListView::RowSelectionChanged, this, &TfrmMain::lvwPagesSelectItem);
-    connect(cbxQueryType, &QComboBox::activated, this, &TfrmMain::cbxQueryTypeChange);
-    connect(cbxRefType, &QComboBox::activated, this, &TfrmMain::cbxRefTypeChange);
+    connect(cbxQueryType, &QComboBox::currentIndexChanged, this, &TfrmMain::cbxQueryTypeChange);
+    connect(cbxRefType, &QComboBox::currentIndexChanged, this, &TfrmMain::cbxRefTypeChange);
     auto openCell = [this](const std::string& text) { context_.launcher->ShellOpen(text); };
     lvwPages->OnOpenLink = openCell;
     lvwReferers->OnOpenLink = openCell;
