@@ -9,6 +9,7 @@
 #include "stats/Statistics.h"
 #include "ui/LinkListView.h"
 #include "ui/Text.h"
+#include "ui/UnexpectedError.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -130,7 +131,7 @@ void TfrmMain::BuildWindow()
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(100);
-    connect(Timer1, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
+    connect(Timer1, &QTimer::timeout, this, Guarded(this, &TfrmMain::Timer1Timer));
 }
 
 QWidget* TfrmMain::BuildWelcomePage()
@@ -150,7 +151,7 @@ QWidget* TfrmMain::BuildWelcomePage()
     bottomLayout->addStretch();
     bottomLayout->addWidget(bsSkinButton1);
     bottomLayout->addStretch();
-    connect(bsSkinButton1, &QPushButton::clicked, this, &TfrmMain::bsSkinButton1Click);
+    connect(bsSkinButton1, &QPushButton::clicked, this, Guarded(this, &TfrmMain::bsSkinButton1Click));
 
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -199,7 +200,7 @@ QWidget* TfrmMain::BuildMainPage()
     for (QLabel* label : {lblLink1URL, lblLink2URL}) {
         SetLink(label, kDesignLinkCaption, kDesignLinkUrl);
         label->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
-        connect(label, &QLabel::linkActivated, this, [this, label] { OpenLinkLabel(label); });
+        connect(label, &QLabel::linkActivated, this, [this, label] { RunGuarded([&] { OpenLinkLabel(label); }); });
     }
     auto* linksLayout = new QHBoxLayout(panLinks);
     linksLayout->setContentsMargins(10, 0, 10, 0);
@@ -230,13 +231,13 @@ QWidget* TfrmMain::BuildMainPage()
     layout->addWidget(panLinks);
     layout->addWidget(statusBar);
 
-    connect(btnSimple, &QPushButton::clicked, this, &TfrmMain::btnSimpleClick);
-    connect(btnPrepareWebPages, &QPushButton::clicked, this, &TfrmMain::btnPrepareWebPagesClick);
-    connect(btnMakeMoney, &QPushButton::clicked, this, &TfrmMain::btnMakeMoneyClick);
-    connect(btnAbout, &QPushButton::clicked, this, &TfrmMain::btnAboutClick);
-    connect(btnNews, &QToolButton::clicked, this, &TfrmMain::btnNewsClick);
-    connect(bsSkinSpeedButton1, &QToolButton::clicked, this, &TfrmMain::btnUpdateClick);
-    connect(bsSkinSpeedButton2, &QToolButton::clicked, this, &TfrmMain::btnHelpClick);
+    connect(btnSimple, &QPushButton::clicked, this, Guarded(this, &TfrmMain::btnSimpleClick));
+    connect(btnPrepareWebPages, &QPushButton::clicked, this, Guarded(this, &TfrmMain::btnPrepareWebPagesClick));
+    connect(btnMakeMoney, &QPushButton::clicked, this, Guarded(this, &TfrmMain::btnMakeMoneyClick));
+    connect(btnAbout, &QPushButton::clicked, this, Guarded(this, &TfrmMain::btnAboutClick));
+    connect(btnNews, &QToolButton::clicked, this, Guarded(this, &TfrmMain::btnNewsClick));
+    connect(bsSkinSpeedButton1, &QToolButton::clicked, this, Guarded(this, &TfrmMain::btnUpdateClick));
+    connect(bsSkinSpeedButton2, &QToolButton::clicked, this, Guarded(this, &TfrmMain::btnHelpClick));
     return page;
 }
 
@@ -324,14 +325,14 @@ QWidget* TfrmMain::BuildStatisticsArea()
     layout->addWidget(header);
     layout->addWidget(splitter, 1);
 
-    connect(btnRevfreshSegments, &QPushButton::clicked, this, &TfrmMain::btnRevfreshSegmentsClick);
-    connect(btnSSelectAll, &QPushButton::clicked, this, &TfrmMain::btnSSelectAllClick);
-    connect(btnSClearAll, &QPushButton::clicked, this, &TfrmMain::btnSClearAllClick);
-    connect(btnDeleteSeg, &QPushButton::clicked, this, &TfrmMain::btnDeleteSegClick);
-    connect(bsSkinButton4, &QPushButton::clicked, this, &TfrmMain::bsSkinButton4Click);
-    connect(lvwPages, &TLinkListView::RowSelectionChanged, this, &TfrmMain::lvwPagesSelectItem);
-    connect(cbxQueryType, &QComboBox::currentIndexChanged, this, &TfrmMain::cbxQueryTypeChange);
-    connect(cbxRefType, &QComboBox::currentIndexChanged, this, &TfrmMain::cbxRefTypeChange);
+    connect(btnRevfreshSegments, &QPushButton::clicked, this, Guarded(this, &TfrmMain::btnRevfreshSegmentsClick));
+    connect(btnSSelectAll, &QPushButton::clicked, this, Guarded(this, &TfrmMain::btnSSelectAllClick));
+    connect(btnSClearAll, &QPushButton::clicked, this, Guarded(this, &TfrmMain::btnSClearAllClick));
+    connect(btnDeleteSeg, &QPushButton::clicked, this, Guarded(this, &TfrmMain::btnDeleteSegClick));
+    connect(bsSkinButton4, &QPushButton::clicked, this, Guarded(this, &TfrmMain::bsSkinButton4Click));
+    connect(lvwPages, &TLinkListView::RowSelectionChanged, this, Guarded(this, &TfrmMain::lvwPagesSelectItem));
+    connect(cbxQueryType, &QComboBox::currentIndexChanged, this, Guarded(this, &TfrmMain::cbxQueryTypeChange));
+    connect(cbxRefType, &QComboBox::currentIndexChanged, this, Guarded(this, &TfrmMain::cbxRefTypeChange));
     auto openCell = [this](const std::string& text) { context_.launcher->ShellOpen(text); };
     lvwPages->OnOpenLink = openCell;
     lvwReferers->OnOpenLink = openCell;

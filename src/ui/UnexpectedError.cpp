@@ -29,3 +29,16 @@ void TApplication::ReportUnexpectedError(const std::string& what)
     if (reporter_)
         reporter_(text);
 }
+
+void RunGuarded(const std::function<void()>& work)
+{
+    try {
+        work();
+    } catch (const std::exception& error) {
+        if (auto* application = dynamic_cast<TApplication*>(QCoreApplication::instance()))
+            application->ReportUnexpectedError(error.what());
+    } catch (...) {
+        if (auto* application = dynamic_cast<TApplication*>(QCoreApplication::instance()))
+            application->ReportUnexpectedError("unknown error");
+    }
+}

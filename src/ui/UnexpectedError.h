@@ -22,3 +22,14 @@ public:
 private:
     std::function<void(const std::string&)> reporter_;
 };
+
+// Runs an event handler's work: an exception escaping it is reported through the
+// application's handler and goes no further. Handlers are wrapped where they are connected,
+// so an error never unwinds through the toolkit's own event code; `notify` is the last resort.
+void RunGuarded(const std::function<void()>& work);
+
+// A handler of `owner` as a slot that runs guarded.
+template <typename Owner, typename... Args> auto Guarded(Owner* owner, void (Owner::*handler)(Args...))
+{
+    return [owner, handler](Args... args) { RunGuarded([&] { (owner->*handler)(args...); }); };
+}

@@ -7,6 +7,8 @@
 #include "support/TestMain.h"
 #include "ui/MessageBox.h"
 
+#include "ui/UnexpectedError.h"
+
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -355,7 +357,8 @@ TEST_F(FailedWriteTest, StopsAtThePageAndNamesIt)
 TEST_F(FailedWriteTest, FromAButtonTheErrorReachesTheUnexpectedErrorHandler)
 {
     QPushButton button;
-    QObject::connect(&button, &QPushButton::clicked, [this] { run_.Run(); });
+    // Wired as the main window wires its commands.
+    QObject::connect(&button, &QPushButton::clicked, [this] { RunGuarded([this] { run_.Run(); }); });
     UnexpectedErrorsSeen().clear();
     {
         FileSizeLimit limit(1024);
