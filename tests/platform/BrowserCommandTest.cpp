@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <sys/stat.h>
 
 using platform::BrowserPathFromRegisteredCommand;
@@ -12,6 +14,11 @@ struct RegisteredCase {
     const char* command;
     const char* program;
 };
+
+void PrintTo(const RegisteredCase& value, std::ostream* out)
+{
+    *out << testing::PrintToString(std::string(value.command));
+}
 
 class RegisteredCommand : public testing::TestWithParam<RegisteredCase> { };
 

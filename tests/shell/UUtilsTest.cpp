@@ -3,10 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 struct SplitCase {
     std::string text;
     std::vector<std::string> fields;
 };
+
+void PrintTo(const SplitCase& value, std::ostream* out)
+{
+    *out << testing::PrintToString(value.text);
+}
 
 class Split : public testing::TestWithParam<SplitCase> { };
 
@@ -26,6 +33,11 @@ struct DecodeCase {
     std::string text;
     std::string decoded;
 };
+
+void PrintTo(const DecodeCase& value, std::ostream* out)
+{
+    *out << testing::PrintToString(value.text);
+}
 
 class Decode : public testing::TestWithParam<DecodeCase> { };
 

@@ -2,11 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 struct ReadCase {
     const char* name;
     std::string text;
     std::string value; // of key "spassword" in section "Settings"
 };
+
+void PrintTo(const ReadCase& value, std::ostream* out)
+{
+    *out << value.name;
+}
 
 class IniRead : public testing::TestWithParam<ReadCase> { };
 

@@ -2,10 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 struct DisplayCase {
     std::string bytes;
     QString shown;
 };
+
+void PrintTo(const DisplayCase& value, std::ostream* out)
+{
+    *out << testing::PrintToString(value.bytes);
+}
 
 class Display : public testing::TestWithParam<DisplayCase> { };
 
