@@ -2,6 +2,7 @@
 
 #include "net/HttpClient.h"
 #include "site/FPrepare.h"
+#include "support/FileSizeLimit.h"
 #include "support/RecordingServer.h"
 #include "support/TempDir.h"
 #include "support/TestMain.h"
@@ -18,10 +19,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include <csignal>
 #include <filesystem>
 #include <optional>
-#include <sys/resource.h>
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
@@ -287,28 +286,6 @@ TEST_F(PagePreparationRunTest, AnotherRunPressedMeanwhileDoesNothing)
     EXPECT_EQ(pageFiles_, std::vector<std::string>{Site("a.php")});
     EXPECT_EQ(ReadWholeFile(Site("a.php")), kLine + "\r\na\r\n");
 }
-
-// Lets files grow to `bytes` at most, so a write fails as on a full disk, even for root.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = saved_;
-        limited.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*previousHandler_)(int) = nullptr;
-};
 
 class FailedWriteTest : public PagePreparationRunTest {
 protected:
