@@ -20,7 +20,6 @@ struct AppContext {
     MessageResponder messageResponder; // empty: the real message boxes
     FolderChooser chooseFolder; // empty: the real folder dialog
     platform::Launcher* launcher = nullptr; // empty: the operating system's
-    std::function<unsigned(unsigned count)> random; // uniform in [0, count); empty: seeded from the clock
     net::HttpLimits httpLimits;
     // Shows a secondary window modally and returns its result; empty: QDialog::exec.
     std::function<int(class QDialog&)> showModal;
