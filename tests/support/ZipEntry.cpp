@@ -100,17 +100,21 @@ std::string WriteSingleEntryZip(const ZipEntry& entry)
     const std::uint32_t dosDate = (1 << 5) | 1; // 1980-01-01, midnight
 
     std::string archive;
+    // The fields from "version needed" to the extra field's length stand alike in both headers.
+    const auto putEntryFields = [&] {
+        Put(archive, versionNeeded, 2);
+        Put(archive, entry.flags, 2);
+        Put(archive, entry.method, 2);
+        Put(archive, 0, 2);
+        Put(archive, dosDate, 2);
+        Put(archive, entry.crc, 4);
+        Put(archive, static_cast<std::uint32_t>(entry.data.size()), 4);
+        Put(archive, static_cast<std::uint32_t>(entry.plainSize), 4);
+        Put(archive, static_cast<std::uint32_t>(entry.name.size()), 2);
+        Put(archive, static_cast<std::uint32_t>(extra.size()), 2);
+    };
     Put(archive, kLocalHeaderSignature, 4);
-    Put(archive, versionNeeded, 2);
-    Put(archive, entry.flags, 2);
-    Put(archive, entry.method, 2);
-    Put(archive, 0, 2);
-    Put(archive, dosDate, 2);
-    Put(archive, entry.crc, 4);
-    Put(archive, static_cast<std::uint32_t>(entry.data.size()), 4);
-    Put(archive, static_cast<std::uint32_t>(entry.plainSize), 4);
-    Put(archive, static_cast<std::uint32_t>(entry.name.size()), 2);
-    Put(archive, static_cast<std::uint32_t>(extra.size()), 2);
+    putEntryFields();
     archive += entry.name;
     archive += extra;
     archive += entry.data;
@@ -118,16 +122,7 @@ std::string WriteSingleEntryZip(const ZipEntry& entry)
     const std::size_t central = archive.size();
     Put(archive, kCentralHeaderSignature, 4);
     Put(archive, versionNeeded, 2); // made by: MS-DOS attributes
-    Put(archive, versionNeeded, 2);
-    Put(archive, entry.flags, 2);
-    Put(archive, entry.method, 2);
-    Put(archive, 0, 2);
-    Put(archive, dosDate, 2);
-    Put(archive, entry.crc, 4);
-    Put(archive, static_cast<std::uint32_t>(entry.data.size()), 4);
-    Put(archive, static_cast<std::uint32_t>(entry.plainSize), 4);
-    Put(archive, static_cast<std::uint32_t>(entry.name.size()), 2);
-    Put(archive, static_cast<std::uint32_t>(extra.size()), 2);
+    putEntryFields();
     Put(archive, 0, 2); // comment
     Put(archive, 0, 2); // disk
     Put(archive, 0, 2); // internal attributes
