@@ -1,5 +1,7 @@
 #include "net/Requests.h"
 
+#include "text/TextRoutines.h"
+
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -10,22 +12,6 @@
 
 namespace net {
 namespace {
-
-bool IsBlankOrControl(char c)
-{
-    return static_cast<unsigned char>(c) <= 32;
-}
-
-std::string Trim(const std::string& text)
-{
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && IsBlankOrControl(text[begin]))
-        ++begin;
-    while (end > begin && IsBlankOrControl(text[end - 1]))
-        --end;
-    return text.substr(begin, end - begin);
-}
 
 std::string UserServerUrl(const std::string& baseUrl, const std::string& script)
 {
@@ -68,7 +54,7 @@ std::string PostForm(
         HttpResponse response = client.Post(url, form);
         if (!response.ok)
             return failure;
-        return userServer ? std::move(response.body) : Trim(response.body);
+        return userServer ? std::move(response.body) : std::string(TrimControls(response.body));
     } catch (...) {
         return failure;
     }

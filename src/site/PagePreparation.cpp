@@ -1,6 +1,7 @@
 #include "site/PagePreparation.h"
 
 #include "platform/ReplaceFile.h"
+#include "text/TextRoutines.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -18,23 +19,6 @@ namespace {
 bool IsLineBreak(char c)
 {
     return c == '\r' || c == '\n';
-}
-
-// Calls `take` with each line of `bytes`, without its break.
-template <class Take> void ForEachLine(std::string_view bytes, Take&& take)
-{
-    const size_t size = bytes.size();
-    size_t start = 0;
-    while (start < size) {
-        size_t end = start;
-        while (end < size && !IsLineBreak(bytes[end]))
-            ++end;
-        take(bytes.substr(start, end - start));
-        if (end < size && bytes[end] == '\r' && end + 1 < size && bytes[end + 1] == '\n')
-            start = end + 2;
-        else
-            start = end + 1;
-    }
 }
 
 std::string_view FirstLine(std::string_view bytes)
@@ -113,40 +97,13 @@ std::optional<std::string> IncludePathFromAnswer(const std::string& answer)
     return path;
 }
 
-std::vector<std::string> SplitPageLines(std::string_view bytes)
-{
-    std::vector<std::string> lines;
-    ForEachLine(bytes, [&](std::string_view line) { lines.emplace_back(line); });
-    return lines;
-}
-
-std::string JoinPageLines(const std::vector<std::string>& lines)
-{
-    std::string bytes;
-    for (const std::string& line : lines) {
-        bytes += line;
-        bytes += "\r\n";
-    }
-    return bytes;
-}
-
-std::string_view TrimControlsAndBlanks(std::string_view text)
-{
-    auto low = [](char c) { return static_cast<unsigned char>(c) <= 32; };
-    while (!text.empty() && low(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && low(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
 std::string PreparePage(std::string_view pageBytes, const std::string& includeLine)
 {
     std::string prepared;
     if (pageBytes.empty())
         return prepared;
     prepared.reserve(pageBytes.size() + includeLine.size() + 2 + pageBytes.size() / 16 + 16);
-    if (TrimControlsAndBlanks(FirstLine(pageBytes)) != includeLine) {
+    if (TrimControls(FirstLine(pageBytes)) != includeLine) {
         prepared += includeLine;
         prepared += "\r\n";
     }

@@ -18,16 +18,6 @@ std::string IncludeLine(const std::string& includePath);
 // Nothing when the answer is empty, "BADPATH", or nothing is left before the break.
 std::optional<std::string> IncludePathFromAnswer(const std::string& answer);
 
-// A page's lines: each ends at CR LF, a lone LF or a lone CR; a break at the very end starts
-// no further line; an empty text has none. Every other byte, NUL included, is kept.
-std::vector<std::string> SplitPageLines(std::string_view bytes);
-
-// The lines joined, each one followed by CR LF, the last one included.
-std::string JoinPageLines(const std::vector<std::string>& lines);
-
-// The text without the bytes of code 32 or less at both ends.
-std::string_view TrimControlsAndBlanks(std::string_view text);
-
 // The page as it must be written back: the include line on top unless its first line,
 // trimmed, is exactly that line already; every line ending in CR LF. No lines, no bytes.
 std::string PreparePage(std::string_view pageBytes, const std::string& includeLine);

@@ -1,7 +1,7 @@
 #include "site/SettingsFiles.h"
 
 #include "platform/ReplaceFile.h"
-#include "site/IniText.h"
+#include "text/IniText.h"
 
 #include <array>
 #include <filesystem>

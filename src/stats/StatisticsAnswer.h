@@ -25,7 +25,5 @@ StatisticsAnswer ReadPageListAnswer(std::string_view answer);
 // Referers: each row is domain, keyword, "No Advertising" or "Advertising", hits text, record code.
 StatisticsAnswer ReadRefererAnswer(std::string_view answer);
 
-// A hit count: a decimal 32-bit integer with an optional sign, else 0.
-std::int32_t HitNumber(std::string_view text);
 // Double quotes removed, then every byte up to 32 trimmed from both ends.
 std::string CleanValue(std::string_view field);

@@ -1,5 +1,5 @@
 // Any settings file: reading never fails, and what is written reads back as written.
-#include "site/IniText.h"
+#include "text/IniText.h"
 #include "site/SettingsFiles.h"
 
 #include <cstdint>

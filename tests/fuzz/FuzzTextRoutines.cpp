@@ -1,5 +1,5 @@
 // Any news text through the escape decoder and the field splitter.
-#include "shell/UUtils.h"
+#include "text/TextRoutines.h"
 
 #include <cstdint>
 #include <string>

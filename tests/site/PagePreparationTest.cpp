@@ -58,35 +58,6 @@ INSTANTIATE_TEST_SUITE_P(Answers, IncludePathFromAnswerTest,
         AnswerCase{"OtherCaseIsAPath", "badpath", "badpath"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-struct LinesCase {
-    const char* name;
-    std::string bytes;
-    std::vector<std::string> lines;
-};
-
-class SplitPageLinesTest : public testing::TestWithParam<LinesCase> { };
-
-TEST_P(SplitPageLinesTest, SplitsAtEveryKindOfBreak)
-{
-    const LinesCase& c = GetParam();
-    EXPECT_EQ(SplitPageLines(c.bytes), c.lines);
-}
-
-INSTANTIATE_TEST_SUITE_P(Pages, SplitPageLinesTest,
-    testing::Values(LinesCase{"Empty", "", {}}, LinesCase{"NoBreak", "a", {"a"}},
-        LinesCase{"FinalBreakStartsNoLine", "a\r\n", {"a"}}, LinesCase{"OnlyABreak", "\r\n", {""}},
-        LinesCase{"Lf", "a\nb\n\n", {"a", "b", ""}}, LinesCase{"Cr", "a\rb", {"a", "b"}},
-        LinesCase{"TwoCrsAreTwoBreaks", "a\r\rb", {"a", "", "b"}},
-        LinesCase{"LfCrIsTwoBreaks", "a\n\rb", {"a", "", "b"}},
-        LinesCase{"NulAndHighBytesKept", "a\0b\xff\r\n\0"s, {"a\0b\xff"s, "\0"s}}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(JoinPageLinesTest, EndsEveryLineWithCrLf)
-{
-    EXPECT_EQ(JoinPageLines({}), "");
-    EXPECT_EQ(JoinPageLines({"a", "", "b\0"s}), "a\r\n\r\nb\0\r\n"s);
-}
-
 struct PageCase {
     const char* name;
     std::string page;

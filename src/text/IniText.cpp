@@ -1,4 +1,6 @@
-#include "site/IniText.h"
+#include "text/IniText.h"
+
+#include "text/TextRoutines.h"
 
 #include <optional>
 #include <string_view>
@@ -6,20 +8,10 @@
 
 namespace {
 
-std::vector<std::string_view> SplitLines(std::string_view text)
+std::vector<std::string_view> LineViews(std::string_view text)
 {
     std::vector<std::string_view> lines;
-    size_t start = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n')
-            continue;
-        lines.push_back(text.substr(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < text.size())
-        lines.push_back(text.substr(start));
+    ForEachLine(text, [&](std::string_view line) { lines.push_back(line); });
     return lines;
 }
 
@@ -29,18 +21,6 @@ std::string_view TrimBlanks(std::string_view text)
     if (first == std::string_view::npos)
         return {};
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-bool SameName(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (fold(a[i]) != fold(b[i]))
-            return false;
-    }
-    return true;
 }
 
 // The section a line opens, if it is a section header.
@@ -75,7 +55,7 @@ Place Find(const std::vector<std::string_view>& lines, std::string_view section,
         if (const auto name = SectionName(lines[i])) {
             if (place.sectionLine)
                 break;
-            if (SameName(*name, section)) {
+            if (EqualsIgnoringCase(*name, section)) {
                 place.sectionLine = i;
                 place.lastEntryLine = i;
             }
@@ -87,7 +67,7 @@ Place Find(const std::vector<std::string_view>& lines, std::string_view section,
             place.lastEntryLine = i;
         if (!place.keyLine) {
             const auto name = KeyName(lines[i]);
-            if (name && SameName(*name, key))
+            if (name && EqualsIgnoringCase(*name, key))
                 place.keyLine = i;
         }
     }
@@ -98,7 +78,7 @@ Place Find(const std::vector<std::string_view>& lines, std::string_view section,
 
 std::string ReadIniValue(const std::string& text, const std::string& section, const std::string& key)
 {
-    const std::vector<std::string_view> lines = SplitLines(text);
+    const std::vector<std::string_view> lines = LineViews(text);
     const Place place = Find(lines, section, key);
     if (!place.keyLine)
         return {};
@@ -112,7 +92,7 @@ std::string ReadIniValue(const std::string& text, const std::string& section, co
 std::string WriteIniValue(
     const std::string& text, const std::string& section, const std::string& key, const std::string& value)
 {
-    std::vector<std::string_view> lines = SplitLines(text);
+    std::vector<std::string_view> lines = LineViews(text);
     std::string entry = key + "=";
     for (char c : value)
         if (c != '\r' && c != '\n')

@@ -1,4 +1,4 @@
-#include "site/IniText.h"
+#include "text/IniText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,58 @@
+#pragma once
+
+// Byte routines shared by every reader of server answers and files: one byte is one
+// character, nothing is re-encoded, nothing touches a widget or a file.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <vector>
+
+// Empties `fields`, then fills it with the pieces of `text` between separators. A field
+// before a separator is kept even when empty; a last empty field is dropped.
+void SplitFields(char separator, const std::string& text, std::vector<std::string>& fields);
+
+// Decodes "$" plus two hexadecimal digits into that byte. Any malformed escape makes the
+// whole result empty.
+std::string DecodeHexEscapes(const std::string& text);
+
+// Calls `take` with each line of `text`, without its break. A line ends at CR LF, a lone LF
+// or a lone CR; a break at the very end starts no further line; an empty text has none.
+// When `take` returns bool, false stops the walk.
+template <class Take> void ForEachLine(std::string_view text, Take&& take)
+{
+    const std::size_t size = text.size();
+    std::size_t start = 0;
+    while (start < size) {
+        std::size_t end = start;
+        while (end < size && text[end] != '\r' && text[end] != '\n')
+            ++end;
+        if constexpr (std::is_same_v<decltype(take(text)), bool>) {
+            if (!take(text.substr(start, end - start)))
+                return;
+        } else {
+            take(text.substr(start, end - start));
+        }
+        start = (end + 1 < size && text[end] == '\r' && text[end + 1] == '\n') ? end + 2 : end + 1;
+    }
+}
+
+// The lines of `text` as ForEachLine finds them.
+std::vector<std::string> SplitLines(std::string_view text);
+// The lines joined, each one followed by CR LF, the last one included.
+std::string JoinLines(const std::vector<std::string>& lines);
+
+// The text without the bytes of code 32 or less (blanks, line breaks, controls) at both ends.
+std::string_view TrimControls(std::string_view text);
+
+// Every occurrence of `from` (not empty) replaced by `to`, left to right, without rescanning.
+std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to);
+
+// ASCII letters a to z compared without regard to case; every other byte as it is.
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+// Position of the first occurrence of `what` at or after `from`, compared as above; npos if none.
+std::size_t FindIgnoringCase(std::string_view text, std::string_view what, std::size_t from = 0);
+
+// A decimal 32-bit integer with an optional sign and nothing around it, else 0.
+std::int32_t Int32OrZero(std::string_view text);
