@@ -4,16 +4,21 @@
 #include <cstdlib>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace platform {
 namespace {
 
 // Double fork, so the started program is adopted by init and never left a zombie.
-bool SpawnDetached(const std::string& program, const std::string& argument)
+bool SpawnDetached(const std::string& program, const std::vector<std::string>& arguments)
 {
     if (program.empty())
         return false;
-    char* const argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>(argument.c_str()), nullptr};
+    // Built before the fork: the child may only call async-signal-safe functions.
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
     const pid_t child = fork();
     if (child < 0)
         return false;
@@ -21,7 +26,7 @@ bool SpawnDetached(const std::string& program, const std::string& argument)
         setsid();
         const pid_t grandchild = fork();
         if (grandchild == 0) {
-            execv(program.c_str(), argv);
+            execv(program.c_str(), argv.data());
             _exit(127);
         }
         _exit(grandchild < 0 ? 1 : 0);
@@ -34,13 +39,13 @@ bool SpawnDetached(const std::string& program, const std::string& argument)
 class PosixLauncher final : public Launcher {
 public:
     std::string FindBrowser() override { return FindBrowserProgram(std::getenv("BROWSER"), std::getenv("PATH")); }
-    bool StartDetached(const std::string& program, const std::string& argument) override
+    bool StartDetached(const std::string& program, const std::vector<std::string>& arguments) override
     {
-        return SpawnDetached(program, argument);
+        return SpawnDetached(program, arguments);
     }
     bool ShellOpen(const std::string& target) override
     {
-        return SpawnDetached(FindOnPath("xdg-open", std::getenv("PATH")), target);
+        return SpawnDetached(FindOnPath("xdg-open", std::getenv("PATH")), {target});
     }
 };
 

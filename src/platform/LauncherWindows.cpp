@@ -25,9 +25,12 @@ std::string RegisteredHttpCommand()
 class WindowsLauncher final : public Launcher {
 public:
     std::string FindBrowser() override { return BrowserPathFromRegisteredCommand(RegisteredHttpCommand()); }
-    bool StartDetached(const std::string& program, const std::string& argument) override
+    bool StartDetached(const std::string& program, const std::vector<std::string>& arguments) override
     {
-        ShellExecuteA(nullptr, "open", program.c_str(), argument.c_str(), nullptr, SW_SHOW);
+        std::string parameters;
+        for (std::size_t i = 0; i < arguments.size(); ++i)
+            parameters += (i == 0 ? "" : " ") + arguments[i];
+        ShellExecuteA(nullptr, "open", program.c_str(), parameters.c_str(), nullptr, SW_SHOW);
         return true;
     }
     bool ShellOpen(const std::string& target) override

@@ -8,6 +8,6 @@ bool OpenUrl(const std::string& address, platform::Launcher& launcher)
     if (browser.empty())
         return false;
     // Whether the browser really starts is not known here; it was asked to.
-    launcher.StartDetached(browser, address);
+    launcher.StartDetached(browser, {address});
     return true;
 }

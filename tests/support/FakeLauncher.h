@@ -13,9 +13,11 @@ public:
         : browser(std::move(browser))
     { }
     std::string FindBrowser() override { return browser; }
-    bool StartDetached(const std::string& program, const std::string& argument) override
+    bool StartDetached(const std::string& program, const std::vector<std::string>& arguments) override
     {
-        started.emplace_back(program, argument);
+        // The browser gets one argument; anything else is recorded whole in `startedWith`.
+        started.emplace_back(program, arguments.empty() ? std::string() : arguments.front());
+        startedWith.emplace_back(program, arguments);
         return true;
     }
     bool ShellOpen(const std::string& target) override
@@ -26,5 +28,6 @@ public:
 
     std::string browser;
     std::vector<std::pair<std::string, std::string>> started;
+    std::vector<std::pair<std::string, std::vector<std::string>>> startedWith;
     std::vector<std::string> opened;
 };
