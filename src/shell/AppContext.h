@@ -16,11 +16,14 @@ class Launcher;
 
 struct AppContext {
     std::string programDirectory; // every file of the program lives here
-    std::string updateBaseUrl; // the update directory, ending in "/"
+    std::string updateBaseUrl; // the update directory, ending in "/"; empty: no update server
     MessageResponder messageResponder; // empty: the real message boxes
     FolderChooser chooseFolder; // empty: the real folder dialog
     platform::Launcher* launcher = nullptr; // empty: the operating system's
     net::HttpLimits httpLimits;
     // Shows a secondary window modally and returns its result; empty: QDialog::exec.
     std::function<int(class QDialog&)> showModal;
+    // LastNewsId in the branding file. Empty: no branding file (read gives "", write does nothing).
+    std::function<std::string()> readLastNewsId;
+    std::function<void(const std::string&)> writeLastNewsId;
 };

@@ -1,5 +1,9 @@
 #include "shell/FMain.h"
 
+#include "news/FNews.h"
+#include "news/NewsCommands.h"
+#include "news/StartupChecks.h"
+#include "news/UpdateCheck.h"
 #include "platform/Launcher.h"
 #include "shell/UUtils.h"
 #include "site/FPrepare.h"
@@ -8,6 +12,7 @@
 #include "site/SettingsFiles.h"
 #include "stats/Statistics.h"
 #include "ui/LinkListView.h"
+#include "ui/MessageHint.h"
 #include "ui/Text.h"
 #include "ui/UnexpectedError.h"
 
@@ -105,6 +110,20 @@ TfrmMain::TfrmMain(AppContext context, QWidget* parent)
         IdHTTP1, ServerSettings, msgMain, context_.chooseFolder, context_.programDirectory, this, MainStatusPanel,
         MainGauge, PageFiles, [this] { ProcessPendingEvents(); }, [this](bool hold) { SetCommandsEnabled(!hold); });
     preparation_->SetShowModal([this](TfrmPrepare& window) { return ShowModal(window); });
+    news_ = std::make_unique<TNewsCommands>(IdHTTP1, BrandingInfo, NewsList, msgMain,
+        LastNewsIdStore{context_.readLastNewsId, context_.writeLastNewsId}, *LMDMessageHint1, this, btnNews,
+        [this](TfrmNews& window) { return ShowModal(window); });
+    news_->OnOpenLink = [this](const std::string& address) { OpenUrl(address, *context_.launcher); };
+    updates_ = std::make_unique<TUpdateCheck>(IdHTTP1, context_.programDirectory, context_.updateBaseUrl, kAppVersion,
+        msgMain, *context_.launcher, [this] { close(); });
+    startupChecks_ = std::make_unique<TStartupChecks>(std::vector<TStartupChecks::Step>{
+        [this] { news_->CheckForNewMessage(); },
+        [this] { CheckForUpdate(true); },
+        [this] {
+            if (CheckServer())
+                RefreshPages();
+        },
+    });
     IdHTTP1.OnBusyChanged = [this](bool busy) { SetCommandsEnabled(!busy); };
     FormCreate();
 }
@@ -132,6 +151,8 @@ void TfrmMain::BuildWindow()
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(100);
     connect(Timer1, &QTimer::timeout, this, Guarded(this, &TfrmMain::Timer1Timer));
+    LMDMessageHint1 = new TMessageHint(this);
+    LMDMessageHint1->setObjectName(QStringLiteral("LMDMessageHint1"));
 }
 
 QWidget* TfrmMain::BuildWelcomePage()
@@ -411,6 +432,7 @@ void TfrmMain::FormClose()
     // A request still waiting ends at once; nothing may ask the user anything any more.
     msgMain.Silence();
     Timer1->stop();
+    LMDMessageHint1->HideMessage();
     for (int attempt = 0; attempt < 2; ++attempt) {
         try {
             IdHTTP1.Disconnect();
@@ -438,16 +460,20 @@ void TfrmMain::btnMakeMoneyClick()
 
 void TfrmMain::btnAboutClick() { }
 
-void TfrmMain::btnUpdateClick() { }
+void TfrmMain::btnUpdateClick()
+{
+    CheckForUpdate(false);
+}
 
-void TfrmMain::btnNewsClick() { }
+void TfrmMain::btnNewsClick()
+{
+    news_->btnNewsClick();
+}
 
 void TfrmMain::Timer1Timer()
 {
     Timer1->stop();
-    // The news and update checks come first here once they exist.
-    if (CheckServer())
-        RefreshPages();
+    startupChecks_->Run();
 }
 
 void TfrmMain::btnSimpleClick()
@@ -504,6 +530,14 @@ bool TfrmMain::FillRefererList(const std::string& answer)
 bool TfrmMain::DeletePages(const std::string& deleteList)
 {
     return statistics_->DeletePages(deleteList);
+}
+void TfrmMain::CheckForUpdate(bool Silent)
+{
+    updates_->CheckForUpdate(Silent);
+}
+void TfrmMain::ShowMessageHint(const std::string& text)
+{
+    news_->ShowMessageHint(text);
 }
 void TfrmMain::btnRevfreshSegmentsClick()
 {

@@ -26,8 +26,12 @@ class QTextBrowser;
 class QTimer;
 class QToolButton;
 class TLinkListView;
+class TMessageHint;
+class TNewsCommands;
+class TStartupChecks;
 class TStatistics;
 class TPagePreparation;
+class TUpdateCheck;
 
 inline constexpr const char* kAppVersion = "2.01";
 
@@ -83,6 +87,7 @@ public:
     QLabel* MainStatusPanel;
     QProgressBar* MainGauge;
     QTimer* Timer1;
+    TMessageHint* LMDMessageHint1;
 
     TMessageBox msgMain;
     net::HttpClient IdHTTP1;
@@ -127,6 +132,10 @@ public:
     bool FillRefererList(const std::string& answer);
     bool DeletePages(const std::string& deleteList);
 
+    // News and updates.
+    void CheckForUpdate(bool Silent);
+    void ShowMessageHint(const std::string& text);
+
     // Holds back every command that could start a request or a run, and gives them back.
     void SetCommandsEnabled(bool enabled);
 
@@ -148,5 +157,8 @@ private:
     AppContext context_;
     std::unique_ptr<TStatistics> statistics_;
     std::unique_ptr<TPagePreparation> preparation_;
+    std::unique_ptr<TNewsCommands> news_;
+    std::unique_ptr<TUpdateCheck> updates_;
+    std::unique_ptr<TStartupChecks> startupChecks_;
     bool shown_ = false;
 };

@@ -12,7 +12,7 @@ int main(int argc, char** argv)
 
     AppContext context;
     context.programDirectory = QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toStdString();
-    context.updateBaseUrl = "http://updates.tallywick.example/liveupdate/tallywick/";
+    context.updateBaseUrl = TALLYWICK_UPDATE_BASE_URL; // chosen when the build is configured
 
     TfrmMain window(std::move(context));
     application.SetUnexpectedErrorReporter(

@@ -1,0 +1,25 @@
+#pragma once
+
+// The checks that need the network run once the main window is on screen: the new-message
+// check, the silent update check, then the user's server and its page list. They run once
+// per program run, and each step runs whatever the ones before it gave.
+
+#include <functional>
+#include <vector>
+
+class TStartupChecks {
+public:
+    using Step = std::function<void()>;
+    explicit TStartupChecks(std::vector<Step> steps)
+        : steps_(std::move(steps))
+    { }
+
+    // The first call runs the steps in order; every later call, also one from inside a step
+    // while it waits for a server, does nothing.
+    void Run();
+    bool HaveRun() const { return ran_; }
+
+private:
+    std::vector<Step> steps_;
+    bool ran_ = false;
+};
