@@ -130,8 +130,7 @@ QRect TNewsListView::RowRect(int index) const
     return visualRect(model_->index(index, 0));
 }
 
-QItemSelectionModel::SelectionFlags TNewsListView::selectionCommand(
-    const QModelIndex& index, const QEvent* event) const
+QItemSelectionModel::SelectionFlags TNewsListView::selectionCommand(const QModelIndex& index, const QEvent* event) const
 {
     if (!MayChange())
         return QItemSelectionModel::NoUpdate;
@@ -258,6 +257,16 @@ void TfrmNews::SetWaitCursor(bool waiting)
             widget->setCursor(Qt::WaitCursor);
         else
             widget->unsetCursor();
+    }
+    // The views draw their own cursors over their viewports; the content view's changes with
+    // what lies under the mouse, so it is given back as it was.
+    if (waiting) {
+        contentCursor_ = prfEditorNews->viewport()->cursor();
+        lvwItems->viewport()->setCursor(Qt::WaitCursor);
+        prfEditorNews->viewport()->setCursor(Qt::WaitCursor);
+    } else {
+        lvwItems->viewport()->unsetCursor();
+        prfEditorNews->viewport()->setCursor(contentCursor_);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "branding/BrandingInfo.h"
 
+#include <QCursor>
 #include <QDialog>
 #include <QTreeView>
 
@@ -87,5 +88,6 @@ private:
     const BrandingInfo& branding_;
     TNewsClient& client_;
     WriteLastNewsId writeLastNewsId_;
+    QCursor contentCursor_;
     bool shown_ = false;
 };

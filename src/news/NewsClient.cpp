@@ -68,8 +68,8 @@ bool TNewsClient::FetchLatestNews(const std::string& publisherId, const std::str
     id.clear();
     title.clear();
     const std::string reply = Post("getlastnews.php", productType,
-        {{"memusername", publisherId}, {"prodcode", productCode}, {"prodtype", productType},
-            {"conttype", "lastcode"}, {"newstarget", newsTarget}});
+        {{"memusername", publisherId}, {"prodcode", productCode}, {"prodtype", productType}, {"conttype", "lastcode"},
+            {"newstarget", newsTarget}});
     if (!IsNewsSuccess(reply))
         return false;
     LatestNews latest = ReadLatestNewsReply(reply);

@@ -38,8 +38,8 @@ public:
     bool FetchNewsList(const std::string& publisherId, const std::string& productCode, const std::string& productType,
         const std::string& newsTarget, std::vector<std::string>& list);
     // The newest item's id and title. Shows nothing, whatever the outcome.
-    bool FetchLatestNews(const std::string& publisherId, const std::string& productCode,
-        const std::string& productType, const std::string& newsTarget, std::string& id, std::string& title);
+    bool FetchLatestNews(const std::string& publisherId, const std::string& productCode, const std::string& productType,
+        const std::string& newsTarget, std::string& id, std::string& title);
     // One item's content as HTML (empty on failure). Error answers are reported.
     bool FetchNewsDetails(const std::string& publisherId, const std::string& productCode,
         const std::string& productType, const std::string& newsTarget, const std::string& newsId, std::string& html);

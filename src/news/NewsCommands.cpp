@@ -8,9 +8,9 @@
 
 #include <QWidget>
 
-TNewsCommands::TNewsCommands(net::HttpClient& client, const BrandingInfo& branding,
-    std::vector<std::string>& newsList, TMessageBox& messages, LastNewsIdStore lastNewsId, TMessageHint& hint,
-    QWidget* mainWindow, QWidget* btnNews, ShowModal showModal)
+TNewsCommands::TNewsCommands(net::HttpClient& client, const BrandingInfo& branding, std::vector<std::string>& newsList,
+    TMessageBox& messages, LastNewsIdStore lastNewsId, TMessageHint& hint, QWidget* mainWindow, QWidget* btnNews,
+    ShowModal showModal)
     : client_(client, branding, messages),
       branding_(branding),
       newsList_(newsList),

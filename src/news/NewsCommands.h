@@ -32,8 +32,8 @@ public:
     using ShowModal = std::function<int(TfrmNews&)>;
 
     TNewsCommands(net::HttpClient& client, const BrandingInfo& branding, std::vector<std::string>& newsList,
-        TMessageBox& messages, LastNewsIdStore lastNewsId, TMessageHint& hint, QWidget* mainWindow,
-        QWidget* btnNews, ShowModal showModal);
+        TMessageBox& messages, LastNewsIdStore lastNewsId, TMessageHint& hint, QWidget* mainWindow, QWidget* btnNews,
+        ShowModal showModal);
 
     TNewsClient& Client() { return client_; }
 

@@ -31,8 +31,7 @@ bool IsFile(const std::string& path)
 } // namespace
 
 TUpdateCheck::TUpdateCheck(net::HttpClient& client, std::string programDirectory, std::string updateBaseUrl,
-    std::string appVersion, TMessageBox& messages, platform::Launcher& launcher,
-    std::function<void()> closeMainWindow)
+    std::string appVersion, TMessageBox& messages, platform::Launcher& launcher, std::function<void()> closeMainWindow)
     : client_(client),
       programDirectory_(std::move(programDirectory)),
       updateBaseUrl_(std::move(updateBaseUrl)),

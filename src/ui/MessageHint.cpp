@@ -50,8 +50,8 @@ public:
         const QStringList lines = text.split(QRegularExpression(QStringLiteral("\r\n|\n|\r")));
         for (const QString& line : lines) {
             if (lines_.size() == kMaxLines) {
-                lines_.back() = metrics.elidedText(lines_.back() + QStringLiteral(" \u2026"), Qt::ElideRight,
-                    kMaxLineWidth);
+                lines_.back()
+                    = metrics.elidedText(lines_.back() + QStringLiteral(" \u2026"), Qt::ElideRight, kMaxLineWidth);
                 break;
             }
             lines_.push_back(metrics.elidedText(line.left(kMaxLineCharacters), Qt::ElideRight, kMaxLineWidth));

@@ -1,5 +1,5 @@
-#include "net/HttpClient.h"
 #include "news/NewsClient.h"
+#include "net/HttpClient.h"
 #include "news/NewsFixture.h"
 #include "ui/MessageBox.h"
 
@@ -50,12 +50,12 @@ TEST_F(NewsClient, SendsEachFormInOrderToItsScriptWithOneSlash)
         EXPECT_TRUE(client.FetchLatestNews(kPublisherId, kProductCode, "BM", kNewsTarget, id, title));
         EXPECT_TRUE(client.FetchNewsDetails(kPublisherId, kProductCode, "BM", kNewsTarget, "42", html));
     }
-    const FieldList listForm{{"memusername", "pub-7"}, {"prodcode", "TW-100"}, {"prodtype", "BM"},
-        {"conttype", "all"}, {"newstarget", "UA"}, {"something", ""}};
+    const FieldList listForm{{"memusername", "pub-7"}, {"prodcode", "TW-100"}, {"prodtype", "BM"}, {"conttype", "all"},
+        {"newstarget", "UA"}, {"something", ""}};
     const FieldList latestForm{{"memusername", "pub-7"}, {"prodcode", "TW-100"}, {"prodtype", "BM"},
         {"conttype", "lastcode"}, {"newstarget", "UA"}, {"something", ""}};
-    const FieldList detailsForm{{"memusername", "pub-7"}, {"prodcode", "TW-100"}, {"prodtype", "BM"},
-        {"newsid", "42"}, {"newstarget", "UA"}, {"something", ""}};
+    const FieldList detailsForm{{"memusername", "pub-7"}, {"prodcode", "TW-100"}, {"prodtype", "BM"}, {"newsid", "42"},
+        {"newstarget", "UA"}, {"something", ""}};
     const auto requests = server.Requests();
     ASSERT_EQ(requests.size(), 6u);
     for (std::size_t i = 0; i < requests.size(); i += 3) {
@@ -106,7 +106,9 @@ TEST_F(NewsClient, AnEmptyBaseUrlFailsLikeAnUnreachableServer)
 TEST_F(NewsClient, AListIsAppendedToAndKeptWhenTheFetchFails)
 {
     std::vector<std::string> list{"1^Old^x"};
-    server.Answer("/news/getlastnews.php", ServerAnswer::Text("\r\n 2^B^y\xAF" "3^C^z\xAFOK\r\n"));
+    server.Answer("/news/getlastnews.php",
+        ServerAnswer::Text("\r\n 2^B^y\xAF"
+                           "3^C^z\xAFOK\r\n"));
     EXPECT_TRUE(client.FetchNewsList(kPublisherId, kProductCode, "BM", kNewsTarget, list));
     EXPECT_EQ(list, (std::vector<std::string>{"1^Old^x", "2^B^y", "3^C^z"}));
     for (ServerAnswer failure : {ServerAnswer::Text("INVALIDPRODUCT"), ServerAnswer::Text("OK", 500),
@@ -127,7 +129,8 @@ TEST_F(NewsClient, ErrorWordsAreTrimmedAndMatchedExactly)
         server.Answer("/news/getlastnews.php", ServerAnswer::Text(reply));
         EXPECT_FALSE(client.FetchNewsList(kPublisherId, kProductCode, "BM", kNewsTarget, list));
     }
-    EXPECT_EQ(messages, std::vector<Message>{Warning("There is a trouble with the Publisher Id. Contact your provider.")});
+    EXPECT_EQ(
+        messages, std::vector<Message>{Warning("There is a trouble with the Publisher Id. Contact your provider.")});
 }
 
 TEST_F(NewsClient, TheNewestItemRequestShowsNothingAndEmptiesItsOutputs)
@@ -168,6 +171,11 @@ struct TierCase {
     std::string publisherId;
 };
 
+void PrintTo(const TierCase& value, std::ostream* out)
+{
+    *out << Shown(value.type);
+}
+
 class NewsTierRow : public testing::TestWithParam<TierCase> { };
 
 } // namespace
@@ -193,7 +201,7 @@ TEST_P(NewsTierRow, ComesFromTheBranderTypeWithExactCase)
 
 INSTANTIATE_TEST_SUITE_P(Tiers, NewsTierRow,
     testing::Values(TierCase{"Master", "Master", true, "BM", "m-id"},
-        TierCase{"Platinum", "Platinum", true, "BP", "p-id"},
-        TierCase{"Gold", "Gold", true, "BG", "g-id"}, TierCase{"GoldWithoutPublisherId", "Gold", false, "", ""}, TierCase{"Free", "Free", false, "", ""},
+        TierCase{"Platinum", "Platinum", true, "BP", "p-id"}, TierCase{"Gold", "Gold", true, "BG", "g-id"},
+        TierCase{"GoldWithoutPublisherId", "Gold", false, "", ""}, TierCase{"Free", "Free", false, "", ""},
         TierCase{"LowerCase", "master", false, "", ""}, TierCase{"Empty", "", false, "", ""}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -7,8 +7,13 @@
 
 void PrintTo(const Message& message, std::ostream* out)
 {
-    *out << '"' << message.text << "\" (" << (message.kind == MessageKind::Warning ? "warning" : "information")
-         << ", " << (message.buttons == MessageButtons::Ok ? "OK" : "OK and Cancel") << ')';
+    *out << '"' << message.text << "\" (" << (message.kind == MessageKind::Warning ? "warning" : "information") << ", "
+         << (message.buttons == MessageButtons::Ok ? "OK" : "OK and Cancel") << ')';
+}
+
+std::string Shown(const std::string& bytes)
+{
+    return bytes.size() <= 60 ? testing::PrintToString(bytes) : testing::PrintToString(bytes.substr(0, 60)) + "...";
 }
 
 std::string FieldOf(const RecordedRequest& request, const std::string& name)

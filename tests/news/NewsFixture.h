@@ -29,6 +29,8 @@ struct Message {
     bool operator==(const Message&) const = default;
 };
 void PrintTo(const Message& message, std::ostream* out);
+// Bytes for a test's name: quoted and escaped, cut after 60 of them.
+std::string Shown(const std::string& bytes);
 
 inline constexpr const char* kPublisherId = "pub-7";
 inline constexpr const char* kProductCode = "TW-100";

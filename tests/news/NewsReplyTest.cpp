@@ -1,4 +1,5 @@
 #include "news/NewsReply.h"
+#include "news/NewsFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,11 @@ struct ListCase {
     std::vector<std::string> records;
 };
 
+void PrintTo(const ListCase& value, std::ostream* out)
+{
+    *out << Shown(value.reply);
+}
+
 class NewsListReply : public testing::TestWithParam<ListCase> { };
 
 } // namespace
@@ -30,9 +36,15 @@ TEST_P(NewsListReply, KeepsTheRecordsInReplyOrder)
 
 INSTANTIATE_TEST_SUITE_P(Replies, NewsListReply,
     testing::Values(ListCase{"OkAlone", "OK", {}}, ListCase{"EndMarkerAlone", "\xAFOK", {}},
-        ListCase{"TwoRecords", "3^Spring sale^2024-03-01\xAF" "2^Welcome^2024-01-10\xAFOK",
+        ListCase{"TwoRecords",
+            "3^Spring sale^2024-03-01\xAF"
+            "2^Welcome^2024-01-10\xAFOK",
             {"3^Spring sale^2024-03-01", "2^Welcome^2024-01-10"}},
-        ListCase{"EmptyAndOkEntriesBetween", "\xAF" "1^A^x\xAF\xAFOK\xAF" "2^B^y\xAFOK\xAF", {"1^A^x", "2^B^y"}},
+        ListCase{"EmptyAndOkEntriesBetween",
+            "\xAF"
+            "1^A^x\xAF\xAFOK\xAF"
+            "2^B^y\xAFOK\xAF",
+            {"1^A^x", "2^B^y"}},
         ListCase{"OkInsideARecordIsKept", "7^OK computer^z\xAFOK", {"7^OK computer^z"}},
         ListCase{"NulBytesStayInTheRecord", "9^a\0b^c\xAFOK"s, {"9^a\0b^c"s}}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -59,6 +71,11 @@ struct LatestCase {
     std::string title;
 };
 
+void PrintTo(const LatestCase& value, std::ostream* out)
+{
+    *out << Shown(value.reply);
+}
+
 class LatestNewsReply : public testing::TestWithParam<LatestCase> { };
 
 } // namespace
@@ -74,7 +91,10 @@ INSTANTIATE_TEST_SUITE_P(Replies, LatestNewsReply,
     testing::Values(LatestCase{"IdAndTitle", "42^New release\xAFOK", "42", "New release"},
         LatestCase{"OkAlone", "OK", "", ""}, LatestCase{"TooFewFields", "42\xAFOK", "42", ""},
         LatestCase{"FurtherFieldsIgnored", "42^Title^2024-05-01^more\xAFOK", "42", "Title"},
-        LatestCase{"EveryEndMarkerRemoved", "4\xAFOK" "2^T\xAFOK", "42", "T"},
+        LatestCase{"EveryEndMarkerRemoved",
+            "4\xAFOK"
+            "2^T\xAFOK",
+            "42", "T"},
         LatestCase{"EmptyIdField", "^Only a title\xAFOK", "", "Only a title"},
         LatestCase{"IdNotANumber", "abc^Title\xAFOK", "abc", "Title"}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -100,6 +120,11 @@ struct ErrorCase {
     const char* listMessage; // nullptr: none
     const char* detailsMessage;
 };
+
+void PrintTo(const ErrorCase& value, std::ostream* out)
+{
+    *out << Shown(value.reply);
+}
 
 class NewsErrorAnswer : public testing::TestWithParam<ErrorCase> { };
 

@@ -12,7 +12,9 @@
 
 namespace {
 
-const char* kThreeItems = "12^Spring sale^2024-03-01\xAF" "11^Price list^2024-02-11\xAF" "10^Welcome^2024-01-10\xAFOK";
+const char* kThreeItems = "12^Spring sale^2024-03-01\xAF"
+                          "11^Price list^2024-02-11\xAF"
+                          "10^Welcome^2024-01-10\xAFOK";
 
 Message NoNews()
 {
@@ -144,7 +146,8 @@ TEST_F(NewsCommand, ReadingAnItemShowsItsPageAndStoresItsIdEvenWhenOlder)
         Click(news, 2);
         EXPECT_EQ(news.prfEditorNews->toPlainText(), "Item 10");
         EXPECT_FALSE(news.Busy);
-        for (QWidget* widget : std::initializer_list<QWidget*>{&news, news.lvwItems, news.prfEditorNews})
+        for (QWidget* widget : std::initializer_list<QWidget*>{
+                 &news, news.lvwItems, news.prfEditorNews, news.lvwItems->viewport(), news.prfEditorNews->viewport()})
             EXPECT_EQ(widget->cursor().shape(), Qt::ArrowCursor);
     });
     window->btnNews->click();
@@ -197,14 +200,16 @@ TEST_F(NewsCommand, AFailedContentRequestWarnsAndKeepsThePageAndTheStoredId)
 TEST_F(NewsCommand, TheSelectionStaysPutWhileTheContentIsFetched)
 {
     AnswerNews("getlastnews.php", ServerAnswer::Text(kThreeItems));
-    AnswerNews("getnewsdetails.php", ServerAnswer::Text("$3Cp$3Ea$3C/p$3E\xAFOK").After(std::chrono::milliseconds(600)));
+    AnswerNews(
+        "getnewsdetails.php", ServerAnswer::Text("$3Cp$3Ea$3C/p$3E\xAFOK").After(std::chrono::milliseconds(600)));
     bool clickedDuringTheRequest = false;
     auto window = Open();
     ReadNews([&](TfrmNews& news) {
         QTimer::singleShot(150, &news, [&] {
             clickedDuringTheRequest = true;
             EXPECT_TRUE(news.Busy);
-            for (QWidget* widget : std::initializer_list<QWidget*>{&news, news.lvwItems, news.prfEditorNews})
+            for (QWidget* widget : std::initializer_list<QWidget*>{&news, news.lvwItems, news.prfEditorNews,
+                     news.lvwItems->viewport(), news.prfEditorNews->viewport()})
                 EXPECT_EQ(widget->cursor().shape(), Qt::WaitCursor);
             Click(news, 2);
             QTest::keyClick(news.lvwItems, Qt::Key_Down);
@@ -225,7 +230,9 @@ TEST_F(NewsCommand, TheSelectionStaysPutWhileTheContentIsFetched)
 
 TEST_F(NewsCommand, ShortRecordsShowTheirMissingFieldsEmpty)
 {
-    AnswerNews("getlastnews.php", ServerAnswer::Text("7^No date^\xAF" "8\xAF^Anonymous^today\xAFOK"));
+    AnswerNews("getlastnews.php",
+        ServerAnswer::Text("7^No date^\xAF"
+                           "8\xAF^Anonymous^today\xAFOK"));
     auto window = Open();
     ReadNews([](TfrmNews& news) {
         ASSERT_EQ(news.lvwItems->RowCount(), 3);

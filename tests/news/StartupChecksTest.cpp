@@ -64,6 +64,11 @@ struct NewsAnswerCase {
     ServerAnswer answer;
 };
 
+void PrintTo(const NewsAnswerCase& value, std::ostream* out)
+{
+    *out << value.name;
+}
+
 class StartupWhateverTheNewsServerSays : public Startup, public testing::WithParamInterface<NewsAnswerCase> { };
 
 } // namespace
@@ -171,6 +176,11 @@ struct BalloonCase {
     bool shown;
 };
 
+void PrintTo(const BalloonCase& value, std::ostream* out)
+{
+    *out << Shown(value.reply) << " after " << Shown(value.stored);
+}
+
 class StartupBalloon : public Startup, public testing::WithParamInterface<BalloonCase> { };
 
 } // namespace
@@ -194,8 +204,8 @@ TEST_P(StartupBalloon, ShowsOnlyForAnIdAboveTheOneReadLast)
 INSTANTIATE_TEST_SUITE_P(Ids, StartupBalloon,
     testing::Values(BalloonCase{"NothingStored", "5^Hello\xAFOK", "", true},
         BalloonCase{"SameId", "5^Hello\xAFOK", "5", false}, BalloonCase{"OneAbove", "5^Hello\xAFOK", "4", true},
-        BalloonCase{"BelowStored", "5^Hello\xAFOK", "12", false},
-        BalloonCase{"OkAlone", "OK", "", false}, BalloonCase{"OkAloneNegativeStored", "OK", "-1", true},
+        BalloonCase{"BelowStored", "5^Hello\xAFOK", "12", false}, BalloonCase{"OkAlone", "OK", "", false},
+        BalloonCase{"OkAloneNegativeStored", "OK", "-1", true},
         BalloonCase{"StoredNotANumber", "6^T\xAFOK", "six", true},
         BalloonCase{"IdNotANumber", "six^T\xAFOK", "", false},
         BalloonCase{"IdBeyond32Bits", "99999999999^T\xAFOK", "5", false}),

@@ -1,5 +1,5 @@
-#include "news/NewsFixture.h"
 #include "news/UpdateCheck.h"
+#include "news/NewsFixture.h"
 
 #include <QTest>
 #include <QToolButton>
@@ -40,6 +40,11 @@ struct PublishedCase {
     std::string versionShown; // empty: no update
 };
 
+void PrintTo(const PublishedCase& value, std::ostream* out)
+{
+    *out << Shown(value.fileText);
+}
+
 class PublishedFile : public BrandedWindow, public testing::WithParamInterface<PublishedCase> { };
 
 } // namespace
@@ -60,8 +65,8 @@ TEST_P(PublishedFile, AsksOnlyAboutAHigherVersionAndShowsItAsWritten)
         EXPECT_EQ(messages, std::vector<Message>{kNoUpdate});
     else
         EXPECT_EQ(messages,
-            (std::vector<Message>{{Question(GetParam().versionShown), MessageKind::Information,
-                MessageButtons::OkCancel}}));
+            (std::vector<Message>{
+                {Question(GetParam().versionShown), MessageKind::Information, MessageButtons::OkCancel}}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, PublishedFile,
@@ -164,7 +169,6 @@ TEST_F(UpdateCheck, ATenMegabyteFileIsReadToTheEnd)
     answers = {false};
     auto window = Open();
     window->bsSkinSpeedButton1->click();
-    EXPECT_EQ(messages,
-        (std::vector<Message>{{Question("2.5"), MessageKind::Information, MessageButtons::OkCancel}}));
+    EXPECT_EQ(messages, (std::vector<Message>{{Question("2.5"), MessageKind::Information, MessageButtons::OkCancel}}));
     EXPECT_EQ(std::filesystem::file_size(folder.File("mainappupdate.inf")), published.size());
 }

@@ -1,4 +1,5 @@
 #include "news/UpdateFile.h"
+#include "news/NewsFixture.h"
 #include "support/TempDir.h"
 
 #include <QLocale>
@@ -17,6 +18,11 @@ struct VersionCase {
     bool newer;
 };
 
+void PrintTo(const VersionCase& value, std::ostream* out)
+{
+    *out << Shown(value.published);
+}
+
 class PublishedVersion : public testing::TestWithParam<VersionCase> { };
 
 } // namespace
@@ -29,15 +35,14 @@ TEST_P(PublishedVersion, IsNewerOnlyWhenAboveTheProgramsOwn)
 INSTANTIATE_TEST_SUITE_P(Versions, PublishedVersion,
     testing::Values(VersionCase{"Same", "2.01", false}, VersionCase{"SameWithBlanks", " 2.01 ", false},
         VersionCase{"SameAsExponent", "201e-2", false}, VersionCase{"PointOne", "2.1", true},
-        VersionCase{"PointZeroTwo", "2.02", true}, VersionCase{"Ten", "10", true},
-        VersionCase{"Older", "1.99", false}, VersionCase{"Empty", "", false},
-        VersionCase{"DecimalComma", "2,05", false}, VersionCase{"PlusSign", "+2.5", true},
-        VersionCase{"Exponent", "0.3E1", true}, VersionCase{"Negative", "-3", false},
-        VersionCase{"TwoPoints", "2.0.5", false}, VersionCase{"TrailingText", "2.5b", false},
-        VersionCase{"Hexadecimal", "0x10", false}, VersionCase{"Infinity", "inf", false},
-        VersionCase{"NotANumber", "nan", false}, VersionCase{"OverflowsAFloat", "1e39", false},
-        VersionCase{"LeadingPoint", ".5e1", true}, VersionCase{"BareExponent", "3e", false},
-        VersionCase{"FiveHundredDigits", std::string(500, '9'), false},
+        VersionCase{"PointZeroTwo", "2.02", true}, VersionCase{"Ten", "10", true}, VersionCase{"Older", "1.99", false},
+        VersionCase{"Empty", "", false}, VersionCase{"DecimalComma", "2,05", false},
+        VersionCase{"PlusSign", "+2.5", true}, VersionCase{"Exponent", "0.3E1", true},
+        VersionCase{"Negative", "-3", false}, VersionCase{"TwoPoints", "2.0.5", false},
+        VersionCase{"TrailingText", "2.5b", false}, VersionCase{"Hexadecimal", "0x10", false},
+        VersionCase{"Infinity", "inf", false}, VersionCase{"NotANumber", "nan", false},
+        VersionCase{"OverflowsAFloat", "1e39", false}, VersionCase{"LeadingPoint", ".5e1", true},
+        VersionCase{"BareExponent", "3e", false}, VersionCase{"FiveHundredDigits", std::string(500, '9'), false},
         VersionCase{"FiveHundredCharactersOfDecimals", "3." + std::string(498, '1'), true}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -54,7 +59,8 @@ TEST(UpdateFile, GivesTheVersionOfTheApplicationSection)
     EXPECT_EQ(ReadPublishedVersion("[Other]\nVersion=9\n[application]\nversion = 2.5 \n"), "2.5");
     EXPECT_EQ(ReadPublishedVersion("[APPLICATION]\nName=x\n"), "");
     EXPECT_EQ(ReadPublishedVersion("Version=9\n"), "");
-    const char binary[] = "\x7F" "ELF\0\0[APPLICATION]\0Version=3";
+    const char binary[] = "\x7F"
+                          "ELF\0\0[APPLICATION]\0Version=3";
     EXPECT_EQ(ReadPublishedVersion(std::string(binary, sizeof binary - 1)), "");
 }
 
