@@ -16,8 +16,12 @@ MessageResponder DialogResponder(QWidget* parent)
 {
     QPointer<QWidget> owner(parent);
     return [owner](const std::string& text, MessageKind kind, MessageButtons buttons) {
+        // A line break written as CR LF or LF CR is one break on screen, as the texts mean it.
+        QString shown = ToDisplay(text);
+        shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+            .replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
         QMessageBox box(kind == MessageKind::Warning ? QMessageBox::Warning : QMessageBox::Information,
-            owner ? owner->window()->windowTitle() : QString(), ToDisplay(text),
+            owner ? owner->window()->windowTitle() : QString(), shown,
             buttons == MessageButtons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok,
             owner.data());
         box.setDefaultButton(QMessageBox::Ok);
