@@ -15,7 +15,7 @@ TNewsCommands::TNewsCommands(net::HttpClient& client, const BrandingInfo& brandi
       branding_(branding),
       newsList_(newsList),
       messages_(messages),
-      lastNewsId_(std::move(lastNewsId)),
+      lastNewsId_(lastNewsId),
       hint_(hint),
       mainWindow_(mainWindow),
       btnNews_(btnNews),
