@@ -6,7 +6,6 @@
 #include "ui/UnexpectedError.h"
 
 #include <QAbstractTableModel>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>

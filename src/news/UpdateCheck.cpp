@@ -22,7 +22,7 @@ std::string ReadFileBytes(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-bool IsFile(const std::string& path)
+bool Exists(const std::string& path)
 {
     std::error_code error;
     return std::filesystem::exists(path, error);
@@ -46,7 +46,7 @@ bool TUpdateCheck::DownloadUpdateFile(const std::string& localPath)
     if (updateBaseUrl_.empty())
         return false;
     try {
-        return net::DownloadFile(client_, updateBaseUrl_ + kUpdateFileName, localPath) && IsFile(localPath);
+        return net::DownloadFile(client_, updateBaseUrl_ + kUpdateFileName, localPath) && Exists(localPath);
     } catch (const std::exception&) {
         // A program directory without write access: no update can be fetched, as when offline.
         return false;
@@ -67,7 +67,7 @@ void TUpdateCheck::CheckForUpdate(bool Silent)
             MessageKind::Information, MessageButtons::OkCancel))
         return;
     const std::string updater = ProgramFile(programDirectory_, kUpdaterFileName);
-    if (!IsFile(updater)) {
+    if (!Exists(updater)) {
         messages_.Show(kUpdaterMissingText, MessageKind::Warning, MessageButtons::Ok);
         return;
     }

@@ -10,6 +10,9 @@
 #include <QToolTip>
 #include <QWidget>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 constexpr int kPadding = 8;
