@@ -1,6 +1,11 @@
 #include "shell/FMain.h"
 
+#include "branding/BrandingFile.h"
+#include "branding/BrandingRotation.h"
+#include "branding/BrandingView.h"
+#include "branding/SkinFile.h"
 #include "platform/Launcher.h"
+#include "shell/FAbout.h"
 #include "shell/UUtils.h"
 #include "site/FPrepare.h"
 #include "site/FSettings.h"
@@ -8,6 +13,7 @@
 #include "site/SettingsFiles.h"
 #include "stats/Statistics.h"
 #include "ui/LinkListView.h"
+#include "ui/Skin.h"
 #include "ui/Text.h"
 #include "ui/UnexpectedError.h"
 
@@ -20,12 +26,15 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <filesystem>
 
 namespace {
 
@@ -85,6 +94,11 @@ void SetLink(QLabel* label, const std::string& caption, const std::string& addre
     label->setProperty(kAddressProperty, QString::fromStdString(address));
 }
 
+std::string InProgramDirectory(const std::string& programDirectory, const std::string& name)
+{
+    return (std::filesystem::path(programDirectory) / name).string();
+}
+
 } // namespace
 
 TfrmMain::TfrmMain(AppContext context, QWidget* parent)
@@ -97,6 +111,8 @@ TfrmMain::TfrmMain(AppContext context, QWidget* parent)
         context_.launcher = &platform::SystemLauncher();
     if (!context_.chooseFolder)
         context_.chooseFolder = DialogFolderChooser();
+    if (!context_.random)
+        context_.random = SystemRandomPick();
     BuildWindow();
     statistics_ = std::make_unique<TStatistics>(IdHTTP1, ServerSettings, msgMain,
         StatisticsView{lvwPages, lblTotalHits, lvwReferers, lblRefersHits, cbxQueryType, cbxRefType, MainStatusPanel},
@@ -116,6 +132,9 @@ void TfrmMain::BuildWindow()
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tallywick"));
     resize(832, 553);
+    // The skin belongs to the main window, so a reseller's skin replaces it whole and every
+    // window opened from here wears the one in force.
+    setStyleSheet(BuiltInSkin());
 
     pgcPrinc = new QStackedWidget(this);
     pgcPrinc->setObjectName(QStringLiteral("pgcPrinc"));
@@ -152,6 +171,12 @@ QWidget* TfrmMain::BuildWelcomePage()
     bottomLayout->addWidget(bsSkinButton1);
     bottomLayout->addStretch();
     connect(bsSkinButton1, &QPushButton::clicked, this, Guarded(this, &TfrmMain::bsSkinButton1Click));
+    // The main window is no dialog, so the default button alone would never see Enter while
+    // the HTML view has the focus.
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto* enter = new QShortcut(QKeySequence(key), page);
+        connect(enter, &QShortcut::activated, bsSkinButton1, &QPushButton::click);
+    }
 
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -190,6 +215,8 @@ QWidget* TfrmMain::BuildMainPage()
     imgBanner->setGeometry(8, 8, 468, 49);
     gifBanner = new QLabel(panBanner);
     gifBanner->setObjectName(QStringLiteral("gifBanner"));
+    OnClick(imgBanner, [this] { RunGuarded([this] { imgBannerClick(); }); });
+    OnClick(gifBanner, [this] { RunGuarded([this] { gifBannerClick(); }); });
 
     panLinks = Bar("panLinks", 36, page);
     lblLink1URL = new QLabel(panLinks);
@@ -342,7 +369,10 @@ QWidget* TfrmMain::BuildStatisticsArea()
 void TfrmMain::FormCreate()
 {
     gifBanner->setGeometry(imgBanner->geometry());
-    // Branding comes here: it may set a welcome text, which keeps the timer off.
+    LoadBranding();
+    if (!context_.welcomeText.empty())
+        WelcomeText = context_.welcomeText;
+    // With a welcome page the deferred checks wait until the user leaves it.
     if (WelcomeText.empty())
         Timer1->start();
     NewsList.clear();
@@ -370,6 +400,7 @@ void TfrmMain::FormShow()
     if (!WelcomeText.empty()) {
         pgcPrinc->setCurrentWidget(stsWelcome);
         prfWelcome->setHtml(ToDisplay(WelcomeText));
+        prfWelcome->setFocus();
     } else if (stsWelcome) {
         pgcPrinc->removeWidget(stsWelcome);
         stsWelcome->deleteLater();
@@ -436,7 +467,69 @@ void TfrmMain::btnMakeMoneyClick()
     OpenUrl(BrandingInfo.AffiliateURL, *context_.launcher);
 }
 
-void TfrmMain::btnAboutClick() { }
+void TfrmMain::btnAboutClick()
+{
+    TfrmAbout window(BrandingInfo, this);
+    ShowModal(window);
+}
+
+void TfrmMain::imgBannerClick()
+{
+    if (!BannerUrl.empty())
+        OpenUrl(BannerUrl, *context_.launcher);
+}
+
+void TfrmMain::gifBannerClick()
+{
+    imgBannerClick();
+}
+
+void TfrmMain::LoadBranding()
+{
+    const std::optional<BrandingFileContents> file = ReadBrandingFile(context_.programDirectory);
+    if (!file)
+        return;
+    const BrandingText branding = ReadBrandingText(BrandingLines(file->plain));
+    BrandingInfo = branding.BrandingInfo;
+    setWindowTitle(ToDisplay(BrandingInfo.ApplicationName + " v" + kAppVersion));
+    btnNews->setVisible(NewsButtonVisible(BrandingInfo));
+    btnMakeMoney->setText(ToDisplay(MakeMoneyCaption(BrandingInfo)));
+    SetUpRotation(branding);
+}
+
+void TfrmMain::SetUpRotation(const BrandingText& branding)
+{
+    const std::string& folder = context_.programDirectory;
+    const Rotation picked = PickRotation(branding.welcomePages, branding.banners, branding.links, context_.random);
+    WelcomeText = picked.WelcomeText;
+    BannerImageName = picked.BannerImageName;
+    BannerUrl = picked.BannerUrl;
+    FirstLinkCaption = picked.FirstLinkCaption;
+    FirstLinkUrl = picked.FirstLinkUrl;
+    SecondLinkCaption = picked.SecondLinkCaption;
+    SecondLinkUrl = picked.SecondLinkUrl;
+
+    if (!BannerUrl.empty()) {
+        imgBanner->setCursor(Qt::PointingHandCursor);
+        gifBanner->setCursor(Qt::PointingHandCursor);
+    }
+    // The banner file is read where it lies; its display name only tells the picture format.
+    if (BannerImageName.empty()
+        || !ShowBannerPicture({panBanner, imgBanner, gifBanner},
+            InProgramDirectory(folder, BannerFileName(picked.bannerNumber)),
+            InProgramDirectory(folder, BannerDisplayName(BannerImageName))))
+        panBanner->hide();
+
+    panLinks->setVisible(!FirstLinkCaption.empty());
+    SetLink(lblLink1URL, FirstLinkCaption, FirstLinkUrl);
+    SetLink(lblLink2URL, SecondLinkCaption, SecondLinkUrl);
+
+    if (const std::optional<QString> skin = LoadSkinStyleSheet(InProgramDirectory(folder, kSkinFileName)))
+        setStyleSheet(*skin);
+    IconFileName = "main.ico";
+    if (const std::optional<QIcon> icon = LoadIconFile(InProgramDirectory(folder, IconFileName)))
+        setWindowIcon(*icon);
+}
 
 void TfrmMain::btnUpdateClick() { }
 
