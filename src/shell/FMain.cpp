@@ -22,13 +22,14 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QShortcut>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QStyledItemDelegate>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
@@ -94,6 +95,44 @@ void SetLink(QLabel* label, const std::string& caption, const std::string& addre
     label->setProperty(kAddressProperty, QString::fromStdString(address));
 }
 
+// Under a style sheet the combo box's own menu delegate paints the current item with the
+// sheet's background and the highlight's text colour, which may be the same: white on white
+// under our skin. The list view's delegate follows the view's selection colours instead.
+void UseReadableDropDown(QComboBox* box)
+{
+    box->setItemDelegate(new QStyledItemDelegate(box));
+}
+
+// Enter and the keypad's Enter on the welcome page press its button. The main window is no
+// dialog, so the default button alone would never see Enter while the HTML view has the
+// focus; the keys reach the window itself once the view has passed them on, or when nothing
+// has the focus, as in a window not yet activated.
+class WelcomeEnterFilter final : public QObject {
+public:
+    explicit WelcomeEnterFilter(TfrmMain* window)
+        : QObject(window),
+          window_(window)
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress || window_->stsWelcome == nullptr
+            || window_->pgcPrinc->currentWidget() != window_->stsWelcome)
+            return false;
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter)
+            return false;
+        window_->bsSkinButton1->click();
+        return true;
+    }
+
+private:
+    TfrmMain* window_;
+};
+
 std::string InProgramDirectory(const std::string& programDirectory, const std::string& name)
 {
     return (std::filesystem::path(programDirectory) / name).string();
@@ -151,6 +190,7 @@ void TfrmMain::BuildWindow()
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(100);
     connect(Timer1, &QTimer::timeout, this, Guarded(this, &TfrmMain::Timer1Timer));
+    new WelcomeEnterFilter(this);
 }
 
 QWidget* TfrmMain::BuildWelcomePage()
@@ -167,16 +207,11 @@ QWidget* TfrmMain::BuildWelcomePage()
     bsSkinButton1->setDefault(true);
     bsSkinButton1->setAutoDefault(true);
     auto* bottomLayout = new QHBoxLayout(bottom);
+    bottomLayout->setContentsMargins(6, 4, 6, 4);
     bottomLayout->addStretch();
     bottomLayout->addWidget(bsSkinButton1);
     bottomLayout->addStretch();
     connect(bsSkinButton1, &QPushButton::clicked, this, Guarded(this, &TfrmMain::bsSkinButton1Click));
-    // The main window is no dialog, so the default button alone would never see Enter while
-    // the HTML view has the focus.
-    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
-        auto* enter = new QShortcut(QKeySequence(key), page);
-        connect(enter, &QShortcut::activated, bsSkinButton1, &QPushButton::click);
-    }
 
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -319,6 +354,8 @@ QWidget* TfrmMain::BuildStatisticsArea()
     cbxRefType = new QComboBox(refererBar);
     cbxRefType->setObjectName(QStringLiteral("cbxRefType"));
     cbxRefType->addItems({QStringLiteral("No Advertising Sites"), QStringLiteral("Advertising Sites")});
+    for (QComboBox* box : {cbxQueryType, cbxRefType})
+        UseReadableDropDown(box);
     lblRefersHits = new QLabel(QStringLiteral("Total: 0 hits"), refererBar);
     lblRefersHits->setObjectName(QStringLiteral("lblRefersHits"));
     auto* refererBarLayout = new QHBoxLayout(refererBar);
