@@ -78,7 +78,10 @@ std::optional<std::string> ReadSkinFile(std::string_view file)
     if (data.size() != length || data.size() < kSizePrefix)
         return std::nullopt;
     const std::uint32_t size = BigEndian32(data);
-    if (size == 0 || size > kMaxStyleSheetSize)
+    // Deflate shrinks nothing by more than about 1032 to 1, so a larger claim is false; checked
+    // before the room for it is taken.
+    const std::size_t possible = (data.size() - kSizePrefix) * 1032 + 64;
+    if (size == 0 || size > kMaxStyleSheetSize || size > possible)
         return std::nullopt;
     return InflateExactly(data.substr(kSizePrefix), size);
 }
