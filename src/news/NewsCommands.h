@@ -20,7 +20,7 @@ inline constexpr const char* kNoNewsText = "There's no news for this application
 inline constexpr const char* kNewMessageText = "You've Got A Message!";
 
 // Where LastNewsId is kept: the owner's functions, looked at each time they are needed. An
-// empty read gives "" and an empty write stores nothing, as without a branding file.
+// empty read gives "" and an empty write stores nothing.
 struct LastNewsIdStore {
     const std::function<std::string()>& read;
     const std::function<void(const std::string&)>& write;
