@@ -58,15 +58,19 @@ std::unique_ptr<TfrmMain> BrandedWindow::Open(const BrandingInfo& branding, bool
         return ok;
     };
     context.showModal = [this](QDialog& dialog) { return answerDialog ? answerDialog(dialog) : 0; };
-    context.readLastNewsId = [this] { return storedNewsId; };
-    context.writeLastNewsId = [this](const std::string& id) {
-        storedNewsId = id;
-        writtenNewsIds.push_back(id);
-    };
+    context.welcomeText = welcomeText;
+    if (!useBrandingFile) {
+        context.readLastNewsId = [this] { return storedNewsId; };
+        context.writeLastNewsId = [this](const std::string& id) {
+            storedNewsId = id;
+            writtenNewsIds.push_back(id);
+        };
+    }
     auto window = std::make_unique<TfrmMain>(std::move(context));
     if (!keepTimer)
         window->Timer1->stop();
-    window->BrandingInfo = branding;
+    if (!useBrandingFile)
+        window->BrandingInfo = branding;
     window->ServerSettings.siteUrl = server.Url("/counter");
     return window;
 }

@@ -66,4 +66,6 @@ protected:
     std::string storedNewsId; // what the branding file holds as LastNewsId
     std::vector<std::string> writtenNewsIds;
     std::function<int(QDialog&)> answerDialog;
+    bool useBrandingFile = false; // LastNewsId and the branding from dbsettings.dat, not from the test
+    std::string welcomeText; // a welcome page the window opens on
 };

@@ -219,3 +219,19 @@ TEST_F(Startup, TheBalloonHoldsTheTitleAsItsSecondLine)
     QTest::keyClick(window.get(), Qt::Key_Shift);
     EXPECT_FALSE(window->LMDMessageHint1->IsShowing());
 }
+
+TEST_F(Startup, NoCheckRunsWhileAWelcomePageIsOpen)
+{
+    welcomeText = "<p>Welcome to Counter Pro</p>";
+    auto window = Open(Branding("Master"), true);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    QTest::qWait(400);
+    EXPECT_EQ(server.RequestCount(), 0u);
+    EXPECT_FALSE(window->Timer1->isActive());
+
+    window->bsSkinButton1->click();
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return server.RequestCount() >= kAllSteps.size() && window->btnRevfreshSegments->isEnabled(); }, 20000));
+    EXPECT_EQ(Steps(), kAllSteps);
+}
