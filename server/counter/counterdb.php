@@ -1,0 +1,386 @@
+<?php
+// The counter's two tables and everything that reads or writes them: counting a view,
+// the page list, the referers of a page, deleting pages.
+
+declare(strict_types=1);
+
+namespace Tallywick\Counter;
+
+use PDO;
+
+require_once __DIR__ . '/database.php';
+
+// Longer values are cut: a stored value never grows an answer without bound.
+const MAX_VALUE_BYTES = 1000;
+
+// Connecting and every wait on the database; a page view must never hang on a dead server.
+const TIMEOUT_SECONDS = 2;
+
+/** The database of config.php beside the scripts; throws when there is none. */
+function open_database(): PDO
+{
+    $config = \Tallywick\read_config(__DIR__);
+    if ($config === null) {
+        throw new NoConfig();
+    }
+    $pdo = \Tallywick\connect($config, __DIR__, TIMEOUT_SECONDS);
+    if (!is_sqlite($pdo)) {
+        // Real prepared statements: values travel apart from the query text.
+        $pdo->setAttribute(PDO::ATTR_EMULATE_PREPARES, false);
+    }
+    return $pdo;
+}
+
+final class NoConfig extends \RuntimeException
+{
+}
+
+function is_sqlite(PDO $pdo): bool
+{
+    return $pdo->getAttribute(PDO::ATTR_DRIVER_NAME) === 'sqlite';
+}
+
+/** The statements that create the tables where they are missing (schema.sql holds the same). */
+function schema(PDO $pdo): array
+{
+    if (is_sqlite($pdo)) {
+        return [
+            'CREATE TABLE IF NOT EXISTS tallywick_pages (
+                id INTEGER PRIMARY KEY AUTOINCREMENT,
+                urlhash BLOB NOT NULL UNIQUE,
+                url BLOB NOT NULL,
+                hits INTEGER NOT NULL DEFAULT 0)',
+            'CREATE TABLE IF NOT EXISTS tallywick_referers (
+                id INTEGER PRIMARY KEY AUTOINCREMENT,
+                page INTEGER NOT NULL,
+                refhash BLOB NOT NULL,
+                domain BLOB NOT NULL,
+                keyword BLOB NOT NULL,
+                advertising INTEGER NOT NULL,
+                hits INTEGER NOT NULL DEFAULT 0,
+                UNIQUE (page, refhash))',
+        ];
+    }
+    return [
+        'CREATE TABLE IF NOT EXISTS tallywick_pages (
+            id INT UNSIGNED NOT NULL AUTO_INCREMENT PRIMARY KEY,
+            urlhash BINARY(20) NOT NULL,
+            url VARBINARY(1000) NOT NULL,
+            hits INT UNSIGNED NOT NULL DEFAULT 0,
+            UNIQUE KEY urlhash (urlhash))',
+        'CREATE TABLE IF NOT EXISTS tallywick_referers (
+            id INT UNSIGNED NOT NULL AUTO_INCREMENT PRIMARY KEY,
+            page INT UNSIGNED NOT NULL,
+            refhash BINARY(20) NOT NULL,
+            domain VARBINARY(1000) NOT NULL,
+            keyword VARBINARY(1000) NOT NULL,
+            advertising TINYINT NOT NULL,
+            hits INT UNSIGNED NOT NULL DEFAULT 0,
+            UNIQUE KEY pageref (page, refhash))',
+    ];
+}
+
+/** Runs $work, creating the tables first if it fails for want of them. */
+function with_counter_tables(PDO $pdo, callable $work): mixed
+{
+    return \Tallywick\with_tables($pdo, __NAMESPACE__ . '\schema', $work);
+}
+
+// ---------------------------------------------------------------------------------------
+// Values as they are stored
+
+/**
+ * A value as it may be stored: the bytes that would break an answer (comma, "^", double
+ * quote, control characters) percent-encoded, then cut to MAX_VALUE_BYTES without tearing
+ * an escape or a UTF-8 character.
+ */
+function storable(string $value): string
+{
+    $value = preg_replace_callback(
+        '/[\x00-\x1F\x7F,^"]/',
+        static fn (array $m): string => sprintf('%%%02X', ord($m[0])),
+        $value
+    );
+    if (strlen($value) <= MAX_VALUE_BYTES) {
+        return $value;
+    }
+    $value = substr($value, 0, MAX_VALUE_BYTES);
+    if ($value[-1] === '%') {
+        $value = substr($value, 0, -1);
+    } elseif ($value[-2] === '%') {
+        $value = substr($value, 0, -2);
+    }
+    // Drop a UTF-8 character whose last bytes were cut off.
+    $lead = strlen($value) - 1;
+    while ($lead > 0 && (ord($value[$lead]) & 0xC0) === 0x80) {
+        --$lead;
+    }
+    $byte = ord($value[$lead] ?? "\0");
+    $length = $byte >= 0xF0 ? 4 : ($byte >= 0xE0 ? 3 : ($byte >= 0xC0 ? 2 : 1));
+    if ($byte >= 0xC0 && strlen($value) - $lead < $length) {
+        $value = substr($value, 0, $lead);
+    }
+    return $value;
+}
+
+/** A host as it is compared and stored: lower case, without port, trailing dot or "www.". */
+function normal_host(string $host): string
+{
+    $host = strtolower(trim($host));
+    if ($host !== '' && $host[0] !== '[') {
+        $colon = strrpos($host, ':');
+        if ($colon !== false) {
+            $host = substr($host, 0, $colon);
+        }
+    }
+    $host = rtrim($host, '.');
+    return str_starts_with($host, 'www.') ? substr($host, 4) : $host;
+}
+
+/** The parameters of a query string, first occurrence of each name, names in lower case. */
+function query_parameters(string $query): array
+{
+    $parameters = [];
+    foreach (explode('&', $query) as $piece) {
+        if ($piece === '') {
+            continue;
+        }
+        $pair = explode('=', $piece, 2);
+        $name = strtolower(urldecode($pair[0]));
+        if (!array_key_exists($name, $parameters)) {
+            $parameters[$name] = urldecode($pair[1] ?? '');
+        }
+    }
+    return $parameters;
+}
+
+// ---------------------------------------------------------------------------------------
+// Counting a view
+
+// Parameters in which search engines carry what was searched for, in the order tried.
+const KEYWORD_PARAMETERS = [
+    'q', 'p', 'query', 'text', 'wd', 'word', 'words', 'k', 'kw', 'keyword', 'keywords',
+    'searchfor', 'search', 'qt', 'qs', 'terms', 'encquery', 'su', 'mt',
+];
+
+// Landing parameters that ad networks add to the clicks they pay for.
+const AD_CLICK_PARAMETERS = ['gclid', 'gbraid', 'wbraid', 'fbclid', 'msclkid', 'dclid'];
+const AD_MEDIUMS = ['cpc', 'ppc', 'paid', 'paidsearch', 'cpm', 'display', 'banner'];
+
+// Hosts that serve ads; a referer from one of them or a subdomain is an ad click.
+const AD_HOSTS = [
+    'doubleclick.net', 'googleadservices.com', 'googlesyndication.com', 'adservice.google.com',
+    'adnxs.com', 'criteo.com', 'criteo.net', 'taboola.com', 'outbrain.com',
+    'amazon-adsystem.com', 'adform.net', 'media.net', 'pubmatic.com', 'rubiconproject.com',
+    'adroll.com', 'advertising.com',
+];
+
+const ROBOT_MARKS = ['bot', 'crawl', 'spider', 'slurp'];
+
+function is_robot(string $userAgent): bool
+{
+    if (trim($userAgent) === '') {
+        return true;
+    }
+    foreach (ROBOT_MARKS as $mark) {
+        if (stripos($userAgent, $mark) !== false) {
+            return true;
+        }
+    }
+    return false;
+}
+
+function is_ad_host(string $host): bool
+{
+    foreach (AD_HOSTS as $adHost) {
+        if ($host === $adHost || str_ends_with($host, '.' . $adHost)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+function is_ad_landing(array $landingParameters): bool
+{
+    foreach (AD_CLICK_PARAMETERS as $name) {
+        if (array_key_exists($name, $landingParameters)) {
+            return true;
+        }
+    }
+    $medium = strtolower(trim($landingParameters['utm_medium'] ?? ''));
+    return in_array($medium, AD_MEDIUMS, true);
+}
+
+function search_keyword(array $refererParameters): string
+{
+    foreach (KEYWORD_PARAMETERS as $name) {
+        $keyword = trim($refererParameters[$name] ?? '');
+        if ($keyword !== '') {
+            return $keyword;
+        }
+    }
+    return '';
+}
+
+/**
+ * What one request records: the page URL, and the referer (domain, keyword, advertising)
+ * or null. Null as a whole when the request is not a countable view.
+ */
+function describe_view(array $server): ?array
+{
+    if (is_robot((string)($server['HTTP_USER_AGENT'] ?? ''))) {
+        return null;
+    }
+    $uri = (string)($server['REQUEST_URI'] ?? '');
+    if ($uri === '') {
+        return null;
+    }
+    // An absolute request target ("GET http://host/path") carries its own host.
+    $uri = preg_replace('~^[A-Za-z][A-Za-z0-9+.-]*://[^/?#]*~', '', $uri);
+    $pathLength = strcspn($uri, '?#');
+    $path = $pathLength === 0 ? '/' : substr($uri, 0, $pathLength);
+    $query = '';
+    if (($uri[$pathLength] ?? '') === '?') {
+        $query = substr($uri, $pathLength + 1);
+        $query = substr($query, 0, strcspn($query, '#'));
+    }
+
+    $host = strtolower(trim((string)($server['HTTP_HOST'] ?? '')));
+    if ($host === '') {
+        $host = strtolower((string)($server['SERVER_NAME'] ?? 'localhost'));
+    }
+    $https = strtolower((string)($server['HTTPS'] ?? ''));
+    $scheme = ($https !== '' && $https !== 'off') ? 'https' : 'http';
+
+    $view = ['url' => storable($scheme . '://' . $host . $path), 'referer' => null];
+
+    $referer = (string)($server['HTTP_REFERER'] ?? '');
+    if ($referer === '') {
+        return $view;
+    }
+    $parts = parse_url($referer);
+    $refererHost = normal_host(is_array($parts) ? (string)($parts['host'] ?? '') : '');
+    if ($refererHost === '' || $refererHost === normal_host($host)) {
+        return $view;
+    }
+    $view['referer'] = [
+        'domain' => storable($refererHost),
+        'keyword' => storable(search_keyword(query_parameters((string)($parts['query'] ?? '')))),
+        'advertising' => (is_ad_landing(query_parameters($query)) || is_ad_host($refererHost)) ? 1 : 0,
+    ];
+    return $view;
+}
+
+/** Records one view described by describe_view. */
+function record_view(PDO $pdo, array $view): void
+{
+    with_counter_tables($pdo, static function (PDO $pdo) use ($view): void {
+        $sqlite = is_sqlite($pdo);
+        $pdo->beginTransaction();
+        $urlHash = sha1($view['url'], true);
+        if ($sqlite) {
+            $page = $pdo->prepare(
+                'INSERT INTO tallywick_pages (urlhash, url, hits) VALUES (?, ?, 1)
+                 ON CONFLICT (urlhash) DO UPDATE SET hits = hits + 1 RETURNING id'
+            );
+            $page->execute([$urlHash, $view['url']]);
+            $pageId = (int)$page->fetchColumn();
+            $page->closeCursor();
+        } else {
+            $page = $pdo->prepare(
+                'INSERT INTO tallywick_pages (urlhash, url, hits) VALUES (?, ?, 1)
+                 ON DUPLICATE KEY UPDATE hits = hits + 1, id = LAST_INSERT_ID(id)'
+            );
+            $page->execute([$urlHash, $view['url']]);
+            $pageId = (int)$pdo->lastInsertId();
+        }
+        $referer = $view['referer'];
+        if ($referer !== null) {
+            $refHash = sha1($referer['advertising'] . "\n" . $referer['domain'] . "\n" . $referer['keyword'], true);
+            $upsert = $sqlite
+                ? 'ON CONFLICT (page, refhash) DO UPDATE SET hits = hits + 1'
+                : 'ON DUPLICATE KEY UPDATE hits = hits + 1';
+            $pdo->prepare(
+                "INSERT INTO tallywick_referers (page, refhash, domain, keyword, advertising, hits)
+                 VALUES (?, ?, ?, ?, ?, 1) $upsert"
+            )->execute([$pageId, $refHash, $referer['domain'], $referer['keyword'], $referer['advertising']]);
+        }
+        $pdo->commit();
+    });
+}
+
+// ---------------------------------------------------------------------------------------
+// Answers of actions.php
+
+/** Records of quoted values joined by "^" and closed by "^OK"; "OK" alone without any. */
+function list_answer(\PDOStatement $rows): string
+{
+    $answer = '';
+    while (($row = $rows->fetch(PDO::FETCH_NUM)) !== false) {
+        $answer .= '"' . implode('","', $row) . '"^';
+    }
+    return $answer === '' ? 'OK' : $answer . 'OK';
+}
+
+function page_list(PDO $pdo): string
+{
+    return with_counter_tables($pdo, static function (PDO $pdo): string {
+        $rows = $pdo->prepare('SELECT id, url, hits FROM tallywick_pages ORDER BY id');
+        $rows->execute();
+        return list_answer($rows);
+    });
+}
+
+/**
+ * The referers of one page of one kind (advertising or not): one row per (domain, keyword)
+ * pair, per domain, or per keyword, most hits first. The type flag is "1" for
+ * non-advertising referers, "2" for advertising ones.
+ */
+function referer_list(PDO $pdo, int $page, int $queryType, bool $advertising): string
+{
+    $flag = $advertising ? "'2'" : "'1'";
+    $query = match ($queryType) {
+        0 => "SELECT id, domain, keyword, $flag, hits AS total FROM tallywick_referers
+              WHERE page = ? AND advertising = ? ORDER BY total DESC, domain, keyword",
+        1 => "SELECT MIN(id), domain, '', $flag, SUM(hits) AS total FROM tallywick_referers
+              WHERE page = ? AND advertising = ? GROUP BY domain ORDER BY total DESC, domain",
+        2 => "SELECT MIN(id), '', keyword, $flag, SUM(hits) AS total FROM tallywick_referers
+              WHERE page = ? AND advertising = ? GROUP BY keyword ORDER BY total DESC, keyword",
+    };
+    return with_counter_tables($pdo, static function (PDO $pdo) use ($query, $page, $advertising): string {
+        $rows = $pdo->prepare($query);
+        $rows->execute([$page, $advertising ? 1 : 0]);
+        return list_answer($rows);
+    });
+}
+
+/** Deletes the pages with these codes and their referers; null deletes every page. */
+function delete_pages(PDO $pdo, ?array $pageIds): void
+{
+    with_counter_tables($pdo, static function (PDO $pdo) use ($pageIds): void {
+        $pdo->beginTransaction();
+        if ($pageIds === null) {
+            $pdo->prepare('DELETE FROM tallywick_referers')->execute();
+            $pdo->prepare('DELETE FROM tallywick_pages')->execute();
+        } else {
+            foreach (array_chunk(array_values(array_unique($pageIds)), 500) as $chunk) {
+                $marks = implode(',', array_fill(0, count($chunk), '?'));
+                $pdo->prepare("DELETE FROM tallywick_referers WHERE page IN ($marks)")->execute($chunk);
+                $pdo->prepare("DELETE FROM tallywick_pages WHERE id IN ($marks)")->execute($chunk);
+            }
+        }
+        $pdo->commit();
+    });
+}
+
+/** Throws unless the database answers a query on both tables (creating them if missing). */
+function probe_tables(PDO $pdo): void
+{
+    with_counter_tables($pdo, static function (PDO $pdo): void {
+        foreach (['tallywick_pages', 'tallywick_referers'] as $table) {
+            $probe = $pdo->prepare("SELECT id FROM $table WHERE id = 0");
+            $probe->execute();
+            $probe->fetchAll();
+        }
+    });
+}
