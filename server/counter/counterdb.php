@@ -25,8 +25,10 @@ function open_database(): PDO
     }
     $pdo = \Tallywick\connect($config, __DIR__, TIMEOUT_SECONDS);
     if (!is_sqlite($pdo)) {
-        // Real prepared statements: values travel apart from the query text.
+        // Real prepared statements: values travel apart from the query text. Rows are read as
+        // they arrive, so a long list is not held twice.
         $pdo->setAttribute(PDO::ATTR_EMULATE_PREPARES, false);
+        $pdo->setAttribute(PDO::MYSQL_ATTR_USE_BUFFERED_QUERY, false);
     }
     return $pdo;
 }
@@ -275,38 +277,44 @@ function describe_view(array $server): ?array
 function record_view(PDO $pdo, array $view): void
 {
     with_counter_tables($pdo, static function (PDO $pdo) use ($view): void {
-        $sqlite = is_sqlite($pdo);
-        $pdo->beginTransaction();
-        $urlHash = sha1($view['url'], true);
-        if ($sqlite) {
-            $page = $pdo->prepare(
-                'INSERT INTO tallywick_pages (urlhash, url, hits) VALUES (?, ?, 1)
-                 ON CONFLICT (urlhash) DO UPDATE SET hits = hits + 1 RETURNING id'
-            );
-            $page->execute([$urlHash, $view['url']]);
-            $pageId = (int)$page->fetchColumn();
-            $page->closeCursor();
-        } else {
-            $page = $pdo->prepare(
-                'INSERT INTO tallywick_pages (urlhash, url, hits) VALUES (?, ?, 1)
-                 ON DUPLICATE KEY UPDATE hits = hits + 1, id = LAST_INSERT_ID(id)'
-            );
-            $page->execute([$urlHash, $view['url']]);
-            $pageId = (int)$pdo->lastInsertId();
-        }
         $referer = $view['referer'];
+        // A view without a referer is one statement; with one, both rows change together.
+        if ($referer !== null) {
+            $pdo->beginTransaction();
+        }
+        $pageId = count_page($pdo, $view['url']);
         if ($referer !== null) {
             $refHash = sha1($referer['advertising'] . "\n" . $referer['domain'] . "\n" . $referer['keyword'], true);
-            $upsert = $sqlite
+            $upsert = is_sqlite($pdo)
                 ? 'ON CONFLICT (page, refhash) DO UPDATE SET hits = hits + 1'
                 : 'ON DUPLICATE KEY UPDATE hits = hits + 1';
             $pdo->prepare(
                 "INSERT INTO tallywick_referers (page, refhash, domain, keyword, advertising, hits)
                  VALUES (?, ?, ?, ?, ?, 1) $upsert"
             )->execute([$pageId, $refHash, $referer['domain'], $referer['keyword'], $referer['advertising']]);
+            $pdo->commit();
         }
-        $pdo->commit();
     });
+}
+
+/** Adds one hit to the page of this URL, making its record if it has none; its code. */
+function count_page(PDO $pdo, string $url): int
+{
+    if (is_sqlite($pdo)) {
+        $page = $pdo->prepare(
+            'INSERT INTO tallywick_pages (urlhash, url, hits) VALUES (?, ?, 1)
+             ON CONFLICT (urlhash) DO UPDATE SET hits = hits + 1 RETURNING id'
+        );
+        $page->execute([sha1($url, true), $url]);
+        $pageId = (int)$page->fetchColumn();
+        $page->closeCursor();
+        return $pageId;
+    }
+    $pdo->prepare(
+        'INSERT INTO tallywick_pages (urlhash, url, hits) VALUES (?, ?, 1)
+         ON DUPLICATE KEY UPDATE hits = hits + 1, id = LAST_INSERT_ID(id)'
+    )->execute([sha1($url, true), $url]);
+    return (int)$pdo->lastInsertId();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -334,24 +342,50 @@ function page_list(PDO $pdo): string
 /**
  * The referers of one page of one kind (advertising or not): one row per (domain, keyword)
  * pair, per domain, or per keyword, most hits first. The type flag is "1" for
- * non-advertising referers, "2" for advertising ones.
+ * non-advertising referers, "2" for advertising ones; a grouped row carries the lowest
+ * record code of its group.
  */
 function referer_list(PDO $pdo, int $page, int $queryType, bool $advertising): string
 {
-    $flag = $advertising ? "'2'" : "'1'";
-    $query = match ($queryType) {
-        0 => "SELECT id, domain, keyword, $flag, hits AS total FROM tallywick_referers
-              WHERE page = ? AND advertising = ? ORDER BY total DESC, domain, keyword",
-        1 => "SELECT MIN(id), domain, '', $flag, SUM(hits) AS total FROM tallywick_referers
-              WHERE page = ? AND advertising = ? GROUP BY domain ORDER BY total DESC, domain",
-        2 => "SELECT MIN(id), '', keyword, $flag, SUM(hits) AS total FROM tallywick_referers
-              WHERE page = ? AND advertising = ? GROUP BY keyword ORDER BY total DESC, keyword",
-    };
-    return with_counter_tables($pdo, static function (PDO $pdo) use ($query, $page, $advertising): string {
-        $rows = $pdo->prepare($query);
+    // Grouped and sorted here, not in the database: databases sort rows that carry long byte
+    // values slowly (a page with 100,000 referers took several times as long), and this way
+    // both databases give the same order.
+    $rows = with_counter_tables($pdo, static function (PDO $pdo) use ($page, $advertising): \PDOStatement {
+        $rows = $pdo->prepare(
+            'SELECT id, domain, keyword, hits FROM tallywick_referers WHERE page = ? AND advertising = ?'
+        );
         $rows->execute([$page, $advertising ? 1 : 0]);
-        return list_answer($rows);
+        return $rows;
     });
+    $flag = $advertising ? '2' : '1';
+    $records = [];
+    if ($queryType === 0) {
+        // Hit counts are few distinct numbers: rows go into one bucket per count.
+        $byHits = [];
+        while (($row = $rows->fetch(PDO::FETCH_NUM)) !== false) {
+            [$id, $domain, $keyword, $hits] = $row;
+            $byHits[(int)$hits][] = "\"$id\",\"$domain\",\"$keyword\",\"$flag\",\"$hits\"";
+        }
+        krsort($byHits, SORT_NUMERIC);
+        foreach ($byHits as $bucket) {
+            $records[] = implode('^', $bucket);
+        }
+    } else {
+        $column = $queryType === 1 ? 1 : 2;
+        $sums = $firstCodes = [];
+        while (($row = $rows->fetch(PDO::FETCH_NUM)) !== false) {
+            $key = $row[$column];
+            $sums[$key] = ($sums[$key] ?? 0) + (int)$row[3];
+            $firstCodes[$key] = min($firstCodes[$key] ?? PHP_INT_MAX, (int)$row[0]);
+        }
+        arsort($sums, SORT_NUMERIC);
+        foreach ($sums as $key => $total) {
+            // A key that looks like a number came back as an integer; it prints the same.
+            [$domain, $keyword] = $queryType === 1 ? [$key, ''] : ['', $key];
+            $records[] = "\"$firstCodes[$key]\",\"$domain\",\"$keyword\",\"$flag\",\"$total\"";
+        }
+    }
+    return $records === [] ? 'OK' : implode('^', $records) . '^OK';
 }
 
 /** Deletes the pages with these codes and their referers; null deletes every page. */

@@ -604,4 +604,12 @@ TEST_F(MainPath, AnswersBadPathWhenTheIncludeLineCouldNotQuoteThePath)
     EXPECT_EQ(answer, "BADPATH");
 }
 
+// The news service is uploaded on its own, so it carries its own copy of the file that reads
+// config.php; both must read it by the same rules.
+TEST(ServerScripts, NewsServiceReadsConfigByTheCounterRules)
+{
+    const std::string scripts = TALLYWICK_SERVER_SCRIPTS;
+    EXPECT_EQ(ReadWholeFile(scripts + "/news/database.php"), ReadWholeFile(scripts + "/counter/database.php"));
+}
+
 } // namespace

@@ -252,8 +252,9 @@ PhpServer::PhpServer(const std::string& php, const std::string& documentRoot, co
     throw std::runtime_error("PHP's built-in server did not start: " + ReadLog(logFile));
 }
 
-MariaDbServer::MariaDbServer(const std::string& folder)
-    : folder_(folder)
+MariaDbServer::MariaDbServer(const std::string& folder, const std::vector<std::string>& serverOptions)
+    : folder_(folder),
+      serverOptions_(serverOptions)
 {
     const std::optional<std::string> install = FindProgram("mariadb-install-db");
     const std::optional<std::string> server = FindProgram("mariadbd");
@@ -290,6 +291,7 @@ void MariaDbServer::Start()
         "--innodb-log-file-size=4M", "--innodb-buffer-pool-size=16M"};
     if (RunningAsRoot())
         arguments.push_back("--user=root");
+    arguments.insert(arguments.end(), serverOptions_.begin(), serverOptions_.end());
     process_.emplace(arguments, ChildOptions{folder_ + "/server.log", "", {}});
     if (!WaitForPort(port_, 60s, &*process_)) {
         process_.reset();

@@ -82,7 +82,8 @@ private:
 // reached through the socket. Throws std::runtime_error with the server's log on failure.
 class MariaDbServer {
 public:
-    explicit MariaDbServer(const std::string& folder);
+    // `serverOptions` go to mariadbd after the defaults ("--innodb-buffer-pool-size=128M").
+    explicit MariaDbServer(const std::string& folder, const std::vector<std::string>& serverOptions = {});
     ~MariaDbServer();
 
     int Port() const { return port_; }
@@ -106,6 +107,7 @@ private:
     std::string Client(const std::vector<std::string>& extraArguments, const std::string& input);
 
     std::string folder_;
+    std::vector<std::string> serverOptions_;
     std::string mariadbd_;
     std::string client_;
     int port_ = 0;
