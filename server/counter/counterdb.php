@@ -252,7 +252,8 @@ function describe_view(array $server): ?array
         $host = strtolower((string)($server['SERVER_NAME'] ?? 'localhost'));
     }
     $https = strtolower((string)($server['HTTPS'] ?? ''));
-    $scheme = ($https !== '' && $https !== 'off') ? 'https' : 'http';
+    $secure = ($https !== '' && $https !== 'off') || strtolower((string)($server['REQUEST_SCHEME'] ?? '')) === 'https';
+    $scheme = $secure ? 'https' : 'http';
 
     $view = ['url' => storable($scheme . '://' . $host . $path), 'referer' => null];
 

@@ -7,6 +7,7 @@ declare(strict_types=1);
 
 namespace Tallywick\News;
 
+ini_set('display_errors', '0');
 require_once __DIR__ . '/newsdb.php';
 
 reply(static function (): string {

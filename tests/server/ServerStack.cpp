@@ -55,8 +55,14 @@ ServerStack* ServerStack::Of(Backend backend, std::string& skipReason)
         return nullptr;
     }
     auto& stack = Stacks()[backend];
-    if (!stack)
+    if (!stack) {
+        // Installed but incomplete is a fault of the machine, not a reason to skip.
+        const auto [extension, package]
+            = backend == Backend::Sqlite ? std::pair{"pdo_sqlite", "php-sqlite3"} : std::pair{"pdo_mysql", "php-mysql"};
+        if (!serverkit::PhpHasExtension(*serverkit::FindProgram("php"), extension))
+            throw std::runtime_error(std::string("php lacks ") + extension + " (Debian package " + package + ")");
         stack = std::make_unique<ServerStack>(backend);
+    }
     return stack.get();
 }
 

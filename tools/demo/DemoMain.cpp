@@ -204,8 +204,8 @@ int RunDemo()
     const fs::path demo = bin.parent_path() / "demo";
     const std::string scripts = TALLYWICK_SERVER_SCRIPTS;
     const std::optional<std::string> php = serverkit::FindProgram("php");
-    if (!php)
-        throw std::runtime_error("php is not installed: apt-get install php-cli php-sqlite3");
+    if (!php || !serverkit::PhpHasExtension(*php, "pdo_sqlite"))
+        throw std::runtime_error("PHP with SQLite is not installed: apt-get install php-cli php-sqlite3");
     if (!fs::exists(program))
         throw std::runtime_error(program.string() + " is missing: build the project first");
 

@@ -228,6 +228,11 @@ std::string ReadLog(const std::string& logFile)
     return text.size() > kTail ? "..." + text.substr(text.size() - kTail) : text;
 }
 
+bool PhpHasExtension(const std::string& php, const std::string& extension)
+{
+    return RunProgram({php, "-r", "exit(extension_loaded('" + extension + "') ? 0 : 1);"}, ChildOptions{}) == 0;
+}
+
 PhpServer::PhpServer(const std::string& php, const std::string& documentRoot, const std::string& logFile, int workers,
     const std::vector<std::string>& settings)
 {

@@ -17,6 +17,9 @@ namespace serverkit {
 // mariadbd; nothing when it is not installed.
 std::optional<std::string> FindProgram(const std::string& name);
 
+// True when the PHP at `php` has the extension (such as "pdo_sqlite") loaded.
+bool PhpHasExtension(const std::string& php, const std::string& extension);
+
 // A loopback port that nothing listened on a moment ago.
 int FreeLoopbackPort();
 
