@@ -34,15 +34,13 @@ bool IsDecimal(const std::string& text)
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-class CounterServer : public testing::TestWithParam<Backend> {
+class CounterServer : public ServerStackTest {
 protected:
     void SetUp() override
     {
-        std::string reason;
-        stack = ServerStack::Of(GetParam(), reason);
-        if (!stack)
-            GTEST_SKIP() << reason;
-        stack->ResetCounterDatabase();
+        ServerStackTest::SetUp();
+        if (stack)
+            stack->ResetCounterDatabase();
     }
 
     std::string Action(const net::Form& fields)
@@ -107,8 +105,6 @@ protected:
     }
 
     static std::multiset<RefererRow> AsSet(const std::vector<RefererRow>& rows) { return {rows.begin(), rows.end()}; }
-
-    ServerStack* stack = nullptr;
 };
 
 // One kind of visit and what the counter must make of it.

@@ -25,14 +25,13 @@ struct Item {
     std::string published;
 };
 
-class NewsServer : public testing::TestWithParam<Backend> {
+class NewsServer : public ServerStackTest {
 protected:
     void SetUp() override
     {
-        std::string reason;
-        stack = ServerStack::Of(GetParam(), reason);
+        ServerStackTest::SetUp();
         if (!stack)
-            GTEST_SKIP() << reason;
+            return;
         stack->ResetNewsDatabase();
         ASSERT_EQ(Seed({"sample", kPublisher, kProduct}), 0) << seedOutput;
     }
@@ -89,7 +88,6 @@ protected:
 
     static std::string WithoutEndMarkers(const std::string& reply) { return ReplaceAll(reply, kEndMarker, ""); }
 
-    ServerStack* stack = nullptr;
     std::string seedOutput;
 };
 

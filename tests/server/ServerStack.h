@@ -84,5 +84,19 @@ private:
     ServerSettings newsSettings_;
 };
 
+// A test on the stack of its parameter; skipped with the reason when that cannot run here.
+class ServerStackTest : public testing::TestWithParam<Backend> {
+protected:
+    void SetUp() override
+    {
+        std::string reason;
+        stack = ServerStack::Of(GetParam(), reason);
+        if (!stack)
+            GTEST_SKIP() << reason;
+    }
+
+    ServerStack* stack = nullptr;
+};
+
 // The program's own HTTP client for the tests' requests, painting nothing while it waits.
 net::HttpClient& TestHttpClient();
