@@ -32,7 +32,7 @@ function insert_rows(PDO $pdo, string $table, array $columns, int $count, callab
     }
 }
 
-$pdo = open_database();
+$pdo = open_database(ACTION_TIMEOUT_SECONDS);
 probe_tables($pdo);
 $pdo->beginTransaction();
 insert_rows($pdo, 'tallywick_pages', ['urlhash', 'url', 'hits'], (int)$pages, static function (int $i): array {

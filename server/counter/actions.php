@@ -86,7 +86,7 @@ function answer(): string
         return BAD_REQUEST;
     }
     try {
-        return $request(open_database());
+        return $request(open_database(ACTION_TIMEOUT_SECONDS));
     } catch (NoConfig) {
         return NO_CONFIG;
     } catch (\Throwable) {

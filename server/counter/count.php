@@ -14,7 +14,7 @@ if (!\defined('TALLYWICK_VIEW_COUNTED') && \PHP_SAPI !== 'cli' && \get_included_
             if ((include_once __DIR__ . '/counterdb.php') !== false) {
                 $view = describe_view($_SERVER);
                 if ($view !== null) {
-                    record_view(open_database(), $view);
+                    record_view(open_database(VIEW_TIMEOUT_SECONDS), $view);
                 }
             }
         } catch (\Throwable) {

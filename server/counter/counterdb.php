@@ -13,17 +13,19 @@ require_once __DIR__ . '/database.php';
 // Longer values are cut: a stored value never grows an answer without bound.
 const MAX_VALUE_BYTES = 1000;
 
-// Connecting and every wait on the database; a page view must never hang on a dead server.
-const TIMEOUT_SECONDS = 2;
+// Connecting and every wait on the database. A page view gives up soon, so that a hung
+// server never holds a page up for long; the program's requests may wait for long work.
+const VIEW_TIMEOUT_SECONDS = 1;
+const ACTION_TIMEOUT_SECONDS = 30;
 
 /** The database of config.php beside the scripts; throws when there is none. */
-function open_database(): PDO
+function open_database(int $timeoutSeconds): PDO
 {
     $config = \Tallywick\read_config(__DIR__);
     if ($config === null) {
         throw new NoConfig();
     }
-    $pdo = \Tallywick\connect($config, __DIR__, TIMEOUT_SECONDS);
+    $pdo = \Tallywick\connect($config, __DIR__, $timeoutSeconds);
     if (!is_sqlite($pdo)) {
         // Real prepared statements: values travel apart from the query text. Rows are read as
         // they arrive, so a long list is not held twice.

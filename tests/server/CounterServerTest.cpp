@@ -399,12 +399,17 @@ TEST_P(CounterServer, HostileValuesAreStoredSoThatEveryAnswerParses)
     // Hostile request targets and hosts are counted as pages of their own.
     View("/products.php?q=%22%2C%5E", "", kBrowser, "Odd\"Host^,x");
     View("/blog/post.php", "", kBrowser, "UPPER.example:" + std::to_string(stack->Port()));
+    View("/products.php/a,b%5E%22c'd");
+    View("/products.php/" + std::string(10000, 'p'));
 
     EXPECT_EQ(Action({{"action", "1"}}), "OK");
     const auto pages = Pages();
     EXPECT_EQ(pages.at(stack->PageUrl("/index.php")).first, static_cast<int>(cases.size()));
     EXPECT_EQ(pages.at("http://odd%22host%5E%2Cx/products.php").first, 1);
     EXPECT_EQ(pages.at("http://upper.example:" + std::to_string(stack->Port()) + "/blog/post.php").first, 1);
+    EXPECT_EQ(pages.at(stack->PageUrl("/products.php/a%2Cb%5E%22c'd")).first, 1);
+    const std::string longUrl = stack->PageUrl("/products.php/" + std::string(10000, 'p')).substr(0, 1000);
+    EXPECT_EQ(pages.at(longUrl).first, 1);
 
     const std::string code = pages.at(stack->PageUrl("/index.php")).second;
     std::multiset<RefererRow> wanted;
