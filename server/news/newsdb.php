@@ -41,9 +41,6 @@ function open_database(): PDO
     } catch (\Throwable) {
         throw new Refusal(CONNECTION_FAIL);
     }
-    if ($pdo->getAttribute(PDO::ATTR_DRIVER_NAME) !== 'sqlite') {
-        $pdo->setAttribute(PDO::ATTR_EMULATE_PREPARES, false);
-    }
     return $pdo;
 }
 

@@ -371,6 +371,7 @@ TEST_P(CounterServer, HostileValuesAreStoredSoThatEveryAnswerParses)
         {"https://evil.example/search?q=%22%3B+DROP+TABLE+tallywick_pages%3B+--", "evil.example",
             "%22; DROP TABLE tallywick_pages; --"},
         {"https://quotes.example/?q=it%27s+%27quoted%27", "quotes.example", "it's 'quoted'"},
+        {"https://slashes.example/?q=back%5Cslash%5C%5C%27", "slashes.example", "back\\slash\\\\'"},
         {"https://separators.example/?q=a%2Cb%5Ec%22d%0D%0Ae", "separators.example", "a%2Cb%5Ec%22d%0D%0Ae"},
         {"https://bytes.example/?q=%FF%FE%C3", "bytes.example", "\xFF\xFE\xC3"},
         {"https://raw.example/?q=\xFF\xC3\x28%01", "raw.example", "\xFF\xC3\x28%01"},
