@@ -183,6 +183,10 @@ struct HttpClient::Impl : std::enable_shared_from_this<Impl> {
         curl_easy_setopt(easy, CURLOPT_NOPROXY, "*");
         curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
         curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
+        if (!limits.trustedCertificatesFile.empty()) {
+            curl_easy_setopt(easy, CURLOPT_CAINFO, limits.trustedCertificatesFile.c_str());
+            curl_easy_setopt(easy, CURLOPT_CAPATH, nullptr);
+        }
         curl_easy_setopt(easy, CURLOPT_FAILONERROR, 1L);
         curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(ConnectLimit().count()));
         curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBodyBytes));
@@ -319,6 +323,9 @@ struct HttpClient::Impl : std::enable_shared_from_this<Impl> {
                     curl_mime_data(part, value.data(), value.size());
                 }
                 curl_easy_setopt(res.easy, CURLOPT_MIMEPOST, res.mime);
+                // Left alone, libcurl turns a post into a bare GET after a 301, 302 or 303, and a
+                // site that moved to HTTPS would receive "GET /actions.php" without its form.
+                curl_easy_setopt(res.easy, CURLOPT_POSTREDIR, static_cast<long>(CURL_REDIR_POST_ALL));
                 curl_easy_setopt(res.easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
                 curl_easy_setopt(res.easy, CURLOPT_FRESH_CONNECT, 1L);
             } else {
