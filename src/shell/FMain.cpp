@@ -10,6 +10,7 @@
 #include "ui/LinkListView.h"
 #include "ui/Text.h"
 #include "ui/UnexpectedError.h"
+#include "ui/WindowPlacement.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -116,6 +117,7 @@ void TfrmMain::BuildWindow()
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tallywick"));
     resize(832, 553);
+    CenterOnScreen(*this);
 
     pgcPrinc = new QStackedWidget(this);
     pgcPrinc->setObjectName(QStringLiteral("pgcPrinc"));
