@@ -4,12 +4,11 @@
 #include "stats/StatisticsAnswer.h"
 #include "ui/LinkListView.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QTimer>
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <random>
 
 namespace {
@@ -67,13 +66,3 @@ void ReadAnswer(benchmark::State& state)
 BENCHMARK(ReadAnswer)->RangeMultiplier(10)->Range(100000, 1000000)->Unit(benchmark::kMillisecond)->Complexity();
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

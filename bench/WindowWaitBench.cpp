@@ -6,14 +6,13 @@
 #include "support/RecordingServer.h"
 #include "ui/LinkListView.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QPushButton>
 #include <QTimer>
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -74,13 +73,3 @@ void RefreshWhileTheServerThinks(benchmark::State& state)
 BENCHMARK(RefreshWhileTheServerThinks)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

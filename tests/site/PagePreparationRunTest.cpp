@@ -389,6 +389,17 @@ protected:
         EXPECT_EQ(names, (std::vector<std::string>{"1.php", "2.php", "3.php"})) << "temporary file left behind";
     }
 
+    // The run's error text, empty when it ended without one.
+    std::string RunAndCatch()
+    {
+        try {
+            run_.Run();
+        } catch (const std::runtime_error& failure) {
+            return failure.what();
+        }
+        return {};
+    }
+
     const std::string big_ = std::string(4000, 'x') + "\n";
 };
 
@@ -397,11 +408,7 @@ TEST_F(FailedWriteTest, StopsAtThePageAndNamesIt)
     std::string error;
     {
         FileSizeLimit limit(1024);
-        try {
-            run_.Run();
-        } catch (const std::runtime_error& failure) {
-            error = failure.what();
-        }
+        error = RunAndCatch();
     }
     EXPECT_EQ(error.rfind("Unable to write to " + Site("2.php"), 0), 0u) << error;
     ExpectStoppedAtTheSecondPage();
@@ -410,12 +417,7 @@ TEST_F(FailedWriteTest, StopsAtThePageAndNamesIt)
 TEST_F(FailedWriteTest, APageItsOwnerMayNotWriteStopsTheRunThere)
 {
     fs::permissions(Site("2.php"), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    std::string error;
-    try {
-        run_.Run();
-    } catch (const std::runtime_error& failure) {
-        error = failure.what();
-    }
+    const std::string error = RunAndCatch();
     EXPECT_EQ(error.rfind("Unable to write to " + Site("2.php"), 0), 0u) << error;
     ExpectStoppedAtTheSecondPage();
     EXPECT_EQ(fs::status(Site("2.php")).permissions() & fs::perms::all,
