@@ -21,3 +21,6 @@ inline constexpr int kExitUsage = 2;
 
 int RunEncrypt(const std::vector<std::string>& arguments, std::ostream& errors);
 int RunDecrypt(const std::vector<std::string>& arguments, std::ostream& errors);
+int RunSkin(const std::vector<std::string>& arguments, std::ostream& errors);
+// Writes its report to standard output.
+int RunCheck(const std::vector<std::string>& arguments, std::ostream& errors);

@@ -18,6 +18,17 @@ constexpr BrandCommand kCommands[] = {
         "Decrypts the container IN into the plain file OUT. When the password or the\n"
         "authentication code does not match, exits with 1 and leaves OUT untouched.",
         RunDecrypt},
+    {"skin", "STYLESHEET OUT", 2,
+        "Packs the Qt style sheet STYLESHEET (UTF-8) into the skin file OUT, which the\n"
+        "program reads as mainskin.dat beside it and wears in place of its own skin.",
+        RunSkin},
+    {"check", "PLAIN", 1,
+        "Reads the plain branding text PLAIN as the program reads it and prints each\n"
+        "key's value. Reports keys read as empty because they stand before a key read\n"
+        "earlier, tags without their closing tag, gaps in the Welcome, Banner and Link\n"
+        "numbering, banner entries whose bannerN.dat is missing beside PLAIN, and\n"
+        "entries without \"^\". Exits with 1 when it found any of these.",
+        RunCheck},
 };
 
 void PrintHelp(std::ostream& out)

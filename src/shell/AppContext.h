@@ -23,4 +23,9 @@ struct AppContext {
     net::HttpLimits httpLimits;
     // Shows a secondary window modally and returns its result; empty: QDialog::exec.
     std::function<int(class QDialog&)> showModal;
+    // Uniform in [0, count), for the welcome page, banner and link picks; empty: a generator
+    // seeded from the system's entropy and the clock.
+    std::function<unsigned(unsigned count)> random;
+    // When not empty, the window opens on this welcome page as if the branding had picked it.
+    std::string welcomeText;
 };

@@ -1,6 +1,11 @@
 #include "shell/FMain.h"
 
+#include "branding/BrandingFile.h"
+#include "branding/BrandingRotation.h"
+#include "branding/BrandingView.h"
+#include "branding/SkinFile.h"
 #include "platform/Launcher.h"
+#include "shell/FAbout.h"
 #include "shell/UUtils.h"
 #include "site/FPrepare.h"
 #include "site/FSettings.h"
@@ -8,6 +13,7 @@
 #include "site/SettingsFiles.h"
 #include "stats/Statistics.h"
 #include "ui/LinkListView.h"
+#include "ui/Skin.h"
 #include "ui/Text.h"
 #include "ui/UnexpectedError.h"
 #include "ui/WindowPlacement.h"
@@ -17,16 +23,20 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QStyledItemDelegate>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <filesystem>
 
 namespace {
 
@@ -86,6 +96,49 @@ void SetLink(QLabel* label, const std::string& caption, const std::string& addre
     label->setProperty(kAddressProperty, QString::fromStdString(address));
 }
 
+// Under a style sheet the combo box's own menu delegate paints the current item with the
+// sheet's background and the highlight's text colour, which may be the same: white on white
+// under our skin. The list view's delegate follows the view's selection colours instead.
+void UseReadableDropDown(QComboBox* box)
+{
+    box->setItemDelegate(new QStyledItemDelegate(box));
+}
+
+// Enter and the keypad's Enter on the welcome page press its button. The main window is no
+// dialog, so the default button alone would never see Enter while the HTML view has the
+// focus; the keys reach the window itself once the view has passed them on, or when nothing
+// has the focus, as in a window not yet activated.
+class WelcomeEnterFilter final : public QObject {
+public:
+    explicit WelcomeEnterFilter(TfrmMain* window)
+        : QObject(window),
+          window_(window)
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress || window_->stsWelcome == nullptr
+            || window_->pgcPrinc->currentWidget() != window_->stsWelcome)
+            return false;
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter)
+            return false;
+        window_->bsSkinButton1->click();
+        return true;
+    }
+
+private:
+    TfrmMain* window_;
+};
+
+std::string InProgramDirectory(const std::string& programDirectory, const std::string& name)
+{
+    return (std::filesystem::path(programDirectory) / name).string();
+}
+
 } // namespace
 
 TfrmMain::TfrmMain(AppContext context, QWidget* parent)
@@ -98,6 +151,8 @@ TfrmMain::TfrmMain(AppContext context, QWidget* parent)
         context_.launcher = &platform::SystemLauncher();
     if (!context_.chooseFolder)
         context_.chooseFolder = DialogFolderChooser();
+    if (!context_.random)
+        context_.random = SystemRandomPick();
     BuildWindow();
     statistics_ = std::make_unique<TStatistics>(IdHTTP1, ServerSettings, msgMain,
         StatisticsView{lvwPages, lblTotalHits, lvwReferers, lblRefersHits, cbxQueryType, cbxRefType, MainStatusPanel},
@@ -118,6 +173,9 @@ void TfrmMain::BuildWindow()
     setWindowTitle(QStringLiteral("Tallywick"));
     resize(832, 553);
     CenterOnScreen(*this);
+    // The skin belongs to the main window, so a reseller's skin replaces it whole and every
+    // window opened from here wears the one in force.
+    setStyleSheet(BuiltInSkin());
 
     pgcPrinc = new QStackedWidget(this);
     pgcPrinc->setObjectName(QStringLiteral("pgcPrinc"));
@@ -134,6 +192,7 @@ void TfrmMain::BuildWindow()
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(100);
     connect(Timer1, &QTimer::timeout, this, Guarded(this, &TfrmMain::Timer1Timer));
+    new WelcomeEnterFilter(this);
 }
 
 QWidget* TfrmMain::BuildWelcomePage()
@@ -150,6 +209,7 @@ QWidget* TfrmMain::BuildWelcomePage()
     bsSkinButton1->setDefault(true);
     bsSkinButton1->setAutoDefault(true);
     auto* bottomLayout = new QHBoxLayout(bottom);
+    bottomLayout->setContentsMargins(6, 4, 6, 4);
     bottomLayout->addStretch();
     bottomLayout->addWidget(bsSkinButton1);
     bottomLayout->addStretch();
@@ -192,6 +252,8 @@ QWidget* TfrmMain::BuildMainPage()
     imgBanner->setGeometry(8, 8, 468, 49);
     gifBanner = new QLabel(panBanner);
     gifBanner->setObjectName(QStringLiteral("gifBanner"));
+    OnClick(imgBanner, [this] { RunGuarded([this] { imgBannerClick(); }); });
+    OnClick(gifBanner, [this] { RunGuarded([this] { gifBannerClick(); }); });
 
     panLinks = Bar("panLinks", 36, page);
     lblLink1URL = new QLabel(panLinks);
@@ -294,6 +356,8 @@ QWidget* TfrmMain::BuildStatisticsArea()
     cbxRefType = new QComboBox(refererBar);
     cbxRefType->setObjectName(QStringLiteral("cbxRefType"));
     cbxRefType->addItems({QStringLiteral("No Advertising Sites"), QStringLiteral("Advertising Sites")});
+    for (QComboBox* box : {cbxQueryType, cbxRefType})
+        UseReadableDropDown(box);
     lblRefersHits = new QLabel(QStringLiteral("Total: 0 hits"), refererBar);
     lblRefersHits->setObjectName(QStringLiteral("lblRefersHits"));
     auto* refererBarLayout = new QHBoxLayout(refererBar);
@@ -344,7 +408,10 @@ QWidget* TfrmMain::BuildStatisticsArea()
 void TfrmMain::FormCreate()
 {
     gifBanner->setGeometry(imgBanner->geometry());
-    // Branding comes here: it may set a welcome text, which keeps the timer off.
+    LoadBranding();
+    if (!context_.welcomeText.empty())
+        WelcomeText = context_.welcomeText;
+    // With a welcome page the deferred checks wait until the user leaves it.
     if (WelcomeText.empty())
         Timer1->start();
     NewsList.clear();
@@ -372,6 +439,7 @@ void TfrmMain::FormShow()
     if (!WelcomeText.empty()) {
         pgcPrinc->setCurrentWidget(stsWelcome);
         prfWelcome->setHtml(ToDisplay(WelcomeText));
+        prfWelcome->setFocus();
     } else if (stsWelcome) {
         pgcPrinc->removeWidget(stsWelcome);
         stsWelcome->deleteLater();
@@ -438,7 +506,69 @@ void TfrmMain::btnMakeMoneyClick()
     OpenUrl(BrandingInfo.AffiliateURL, *context_.launcher);
 }
 
-void TfrmMain::btnAboutClick() { }
+void TfrmMain::btnAboutClick()
+{
+    TfrmAbout window(BrandingInfo, this);
+    ShowModal(window);
+}
+
+void TfrmMain::imgBannerClick()
+{
+    if (!BannerUrl.empty())
+        OpenUrl(BannerUrl, *context_.launcher);
+}
+
+void TfrmMain::gifBannerClick()
+{
+    imgBannerClick();
+}
+
+void TfrmMain::LoadBranding()
+{
+    const std::optional<BrandingFileContents> file = ReadBrandingFile(context_.programDirectory);
+    if (!file)
+        return;
+    const BrandingText branding = ReadBrandingText(BrandingLines(file->plain));
+    BrandingInfo = branding.BrandingInfo;
+    setWindowTitle(ToDisplay(BrandingInfo.ApplicationName + " v" + kAppVersion));
+    btnNews->setVisible(NewsButtonVisible(BrandingInfo));
+    btnMakeMoney->setText(ToDisplay(MakeMoneyCaption(BrandingInfo)));
+    SetUpRotation(branding);
+}
+
+void TfrmMain::SetUpRotation(const BrandingText& branding)
+{
+    const std::string& folder = context_.programDirectory;
+    const Rotation picked = PickRotation(branding.welcomePages, branding.banners, branding.links, context_.random);
+    WelcomeText = picked.WelcomeText;
+    BannerImageName = picked.BannerImageName;
+    BannerUrl = picked.BannerUrl;
+    FirstLinkCaption = picked.FirstLinkCaption;
+    FirstLinkUrl = picked.FirstLinkUrl;
+    SecondLinkCaption = picked.SecondLinkCaption;
+    SecondLinkUrl = picked.SecondLinkUrl;
+
+    if (!BannerUrl.empty()) {
+        imgBanner->setCursor(Qt::PointingHandCursor);
+        gifBanner->setCursor(Qt::PointingHandCursor);
+    }
+    // The banner file is read where it lies; its display name only tells the picture format.
+    if (BannerImageName.empty()
+        || !ShowBannerPicture({panBanner, imgBanner, gifBanner},
+            InProgramDirectory(folder, BannerFileName(picked.bannerNumber)),
+            InProgramDirectory(folder, BannerDisplayName(BannerImageName))))
+        panBanner->hide();
+
+    panLinks->setVisible(!FirstLinkCaption.empty());
+    SetLink(lblLink1URL, FirstLinkCaption, FirstLinkUrl);
+    SetLink(lblLink2URL, SecondLinkCaption, SecondLinkUrl);
+
+    if (const std::optional<QString> skin = LoadSkinStyleSheet(InProgramDirectory(folder, kSkinFileName)))
+        setStyleSheet(*skin);
+    IconFileName = "main.ico";
+    if (const std::optional<QIcon> icon = LoadIconFile(InProgramDirectory(folder, IconFileName)))
+        setWindowIcon(*icon);
+}
 
 void TfrmMain::btnUpdateClick() { }
 

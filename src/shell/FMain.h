@@ -28,6 +28,7 @@ class QToolButton;
 class TLinkListView;
 class TStatistics;
 class TPagePreparation;
+struct BrandingText;
 
 inline constexpr const char* kAppVersion = "2.01";
 
@@ -112,6 +113,12 @@ public:
     void btnDeleteSegClick();
     void bsSkinButton4Click();
 
+    void imgBannerClick();
+    void gifBannerClick();
+
+    // Branding: reads dbsettings.dat and shows what it says and what this start picked.
+    void LoadBranding();
+
     void LoadServerSettings();
     void SaveServerSettings();
 
@@ -141,6 +148,8 @@ private:
     QWidget* BuildStatisticsArea();
     QWidget* BuildWelcomePage();
     void CenterBannerViews();
+    // The welcome page, banner and link picks, the skin and the icon of a branded start.
+    void SetUpRotation(const BrandingText& branding);
     void OpenLinkLabel(const QLabel* label);
     int ShowModal(class QDialog& dialog);
     void ProcessPendingEvents();

@@ -8,7 +8,7 @@
 int main(int argc, char** argv)
 {
     TApplication application(argc, argv);
-    ApplyBuiltInSkin(application);
+    ApplyWidgetStyle(application);
 
     AppContext context;
     context.programDirectory = QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toStdString();

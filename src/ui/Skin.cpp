@@ -17,8 +17,7 @@ QString BuiltInSkin()
     return QString::fromUtf8(file.readAll());
 }
 
-void ApplyBuiltInSkin(QApplication& application)
+void ApplyWidgetStyle(QApplication& application)
 {
     application.setStyle(QStringLiteral("Fusion"));
-    application.setStyleSheet(BuiltInSkin());
 }

@@ -2,6 +2,7 @@
 #include "SevenZip.h"
 
 #include "branding/BrandingFileKey.h"
+#include "branding/SkinFile.h"
 #include "support/TempDir.h"
 #include "support/ZipEntry.h"
 
@@ -17,6 +18,7 @@ namespace {
 struct ToolRun {
     int exitCode;
     std::string errors;
+    std::string output;
 };
 
 class BrandToolTest : public testing::Test {
@@ -24,10 +26,13 @@ protected:
     ToolRun Run(const std::string& arguments)
     {
         const std::string errorsPath = folder.File("stderr.txt");
-        const int status = std::system(
-            (ShellQuote(TALLYWICK_BRAND_TOOL) + " " + arguments + " >/dev/null 2>" + ShellQuote(errorsPath)).c_str());
-        ToolRun run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadWholeFile(errorsPath)};
+        const std::string outputPath = folder.File("stdout.txt");
+        const int status = std::system((ShellQuote(TALLYWICK_BRAND_TOOL) + " " + arguments + " >"
+            + ShellQuote(outputPath) + " 2>" + ShellQuote(errorsPath))
+                                           .c_str());
+        ToolRun run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadWholeFile(errorsPath), ReadWholeFile(outputPath)};
         std::filesystem::remove(errorsPath);
+        std::filesystem::remove(outputPath);
         return run;
     }
 
@@ -111,6 +116,84 @@ TEST_F(BrandToolTest, HelpNamesBothCommands)
     const std::string help = ReadWholeFile(folder.File("help.txt"));
     EXPECT_NE(help.find("encrypt PLAIN OUT"), std::string::npos);
     EXPECT_NE(help.find("decrypt IN OUT"), std::string::npos);
+    EXPECT_NE(help.find("skin STYLESHEET OUT"), std::string::npos);
+    EXPECT_NE(help.find("check PLAIN"), std::string::npos);
+    EXPECT_EQ(Run("check").exitCode, 2);
+    EXPECT_EQ(Run("skin one").exitCode, 2);
+}
+
+TEST_F(BrandToolTest, SkinPacksAStyleSheetTheProgramReads)
+{
+    const std::string sheet = "QPushButton { color: #102030; }\n";
+    WriteWholeFile(folder.File("skin.qss"), sheet);
+    ASSERT_EQ(
+        Run("skin " + ShellQuote(folder.File("skin.qss")) + " " + ShellQuote(folder.File("mainskin.dat"))).exitCode, 0);
+    EXPECT_EQ(ReadSkinFile(ReadWholeFile(folder.File("mainskin.dat"))), sheet);
+
+    // Nothing to pack, or nothing to read: an error and no file.
+    WriteWholeFile(folder.File("empty.qss"), " \r\n");
+    for (const std::string& input : {folder.File("empty.qss"), folder.File("absent.qss")}) {
+        const ToolRun run = Run("skin " + ShellQuote(input) + " " + ShellQuote(folder.File("out.dat")));
+        EXPECT_EQ(run.exitCode, 1) << input;
+        EXPECT_NE(run.errors.find(input), std::string::npos) << run.errors;
+        EXPECT_FALSE(std::filesystem::exists(folder.File("out.dat")));
+    }
+}
+
+TEST_F(BrandToolTest, CheckReportsWhatTheProgramWillMiss)
+{
+    struct Case {
+        const char* name;
+        std::string plain;
+        std::vector<std::string> banners; // files put beside the text
+        int exitCode;
+        std::vector<std::string> said; // each must appear in the output
+    };
+    auto tag = [](const std::string& key, const std::string& value) {
+        return "<%%" + key + "%%>" + value + "<%%/" + key + "%%>\r\n";
+    };
+    const Case cases[] = {
+        {"a clean package",
+            tag("ApplicationName", "Counter") + tag("BranderType", "Gold") + tag("GoldNewsBaseURL", "http://n")
+                + tag("GoldPublID", "4") + tag("AboutText", "a\nb") + tag("Banner1", "ad.gif^http://b")
+                + tag("Link1", "Home^http://h"),
+            {"banner1.dat"}, 0,
+            {"ApplicationName = \"Counter\"", "AboutText = \"a\\r\\nb\"", "BranderCode = (not found)",
+                "News button: shown", "Affiliate button: \"Make Money\"", "No problems found."}},
+        {"a key out of order", tag("BranderType", "Gold") + tag("ApplicationName", "Counter"), {}, 1,
+            {"BranderType reads as empty: it stands before ApplicationName", "News button: hidden",
+                "1 problem found."}},
+        {"an unclosed tag", "<%%ApplicationName%%>Counter\r\n" + tag("BranderType", "Gold"), {}, 1,
+            {"ApplicationName has no closing tag <%%/ApplicationName%%>"}},
+        {"gaps and a 17th entry",
+            tag("Welcome1", "w") + tag("Welcome3", "w") + tag("Link1", "a^b") + tag("Link2", "a^b")
+                + tag("Link17", "a^b") + tag("Banner02", "x^y"),
+            {}, 1,
+            {"Welcome3 is never read: the list ends at Welcome2, which is missing or empty",
+                "Link17 is never read: at most 16 are read",
+                "Banner02 is never read: numbers are written without leading zeros"}},
+        {"banner files and separators",
+            tag("Banner1", "ad.png^http://b") + tag("Banner2", "noaddress.png") + tag("Banner3", "^http://nameless")
+                + tag("Link1", "caption only"),
+            {"banner2.dat"}, 1,
+            {"Banner1: banner1.dat is missing beside the branding text", "Banner2 has no \"^\"",
+                "Banner3 names no picture", "Link1 has no \"^\": it has a caption and no address"}},
+        {"a NUL byte", tag("ApplicationName", "A") + std::string(1, '\0') + tag("BranderCode", "lost"), {}, 1,
+            {"a NUL byte at offset", "BranderCode = (not found)"}},
+    };
+    for (const Case& c : cases) {
+        TempDir package;
+        WriteWholeFile(package.File("plain.txt"), c.plain);
+        for (const std::string& banner : c.banners)
+            WriteWholeFile(package.File(banner), "picture");
+        const ToolRun run = Run("check " + ShellQuote(package.File("plain.txt")));
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.name << "\n" << run.output;
+        for (const std::string& text : c.said)
+            EXPECT_NE(run.output.find(text), std::string::npos) << c.name << ": " << text << "\n" << run.output;
+    }
+    const ToolRun missing = Run("check " + ShellQuote(folder.File("absent.txt")));
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.errors.find("absent.txt"), std::string::npos);
 }
 
 // What the reseller does with other tools: the raw AES entry of a 7-Zip archive made with

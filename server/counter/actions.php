@@ -1,0 +1,104 @@
+<?php
+// What Tallywick asks of the counter: 1 is the database there, 2 delete pages, 3 the page
+// list, 4 the referers of a page. Every answer is "OK", a list ending in "OK", or an error
+// word that never contains "OK"; a request that is not understood changes nothing.
+
+declare(strict_types=1);
+
+namespace Tallywick\Counter;
+
+use PDO;
+
+ini_set('display_errors', '0');
+ob_start();
+require_once __DIR__ . '/counterdb.php';
+
+const BAD_REQUEST = 'BADREQUEST'; // unknown action, a missing field, a code that is no number
+const NO_CONFIG = 'NOCONFIG'; // config.php beside the scripts is missing or sets no host
+const DATABASE_FAILED = 'DBFAIL'; // the database cannot be reached or refused the query
+
+/** A field of the posted form, or null when it is missing or not a plain text. */
+function field(string $name): ?string
+{
+    $value = $_POST[$name] ?? null;
+    return is_string($value) ? $value : null;
+}
+
+/** A page code: decimal digits only, few enough to stay an integer. */
+function code(?string $text): ?int
+{
+    return ($text !== null && preg_match('/^[0-9]{1,18}$/', $text)) ? (int)$text : null;
+}
+
+/** Action 2: "deleteids" is "all" or page codes joined by ",", empty items skipped. */
+function delete_request(?string $deleteIds): ?callable
+{
+    if ($deleteIds === null) {
+        return null;
+    }
+    $codes = null;
+    if ($deleteIds !== 'all') {
+        $codes = [];
+        foreach (explode(',', $deleteIds) as $item) {
+            if ($item === '') {
+                continue;
+            }
+            $code = code($item);
+            if ($code === null) {
+                return null;
+            }
+            $codes[] = $code;
+        }
+    }
+    return static function (PDO $pdo) use ($codes): string {
+        delete_pages($pdo, $codes);
+        return 'OK';
+    };
+}
+
+/** Action 4: "querytype" 0, 1 or 2, "reftype" 1 or 2, and the page code "pagecod". */
+function referer_request(?string $queryType, ?string $refType, ?string $pageCode): ?callable
+{
+    $grouping = ['0' => 0, '1' => 1, '2' => 2][$queryType ?? ''] ?? null;
+    $advertising = ['1' => false, '2' => true][$refType ?? ''] ?? null;
+    $page = code($pageCode);
+    if ($grouping === null || $advertising === null || $page === null) {
+        return null;
+    }
+    return static fn (PDO $pdo): string => referer_list($pdo, $page, $grouping, $advertising);
+}
+
+/** The answer to the posted form. */
+function answer(): string
+{
+    // Every field is checked before the database is opened, so a bad request touches nothing.
+    $request = match (field('action')) {
+        '1' => static function (PDO $pdo): string {
+            probe_tables($pdo);
+            return 'OK';
+        },
+        '2' => delete_request(field('deleteids')),
+        '3' => static fn (PDO $pdo): string => page_list($pdo),
+        '4' => referer_request(field('querytype'), field('reftype'), field('pagecod')),
+        default => null,
+    };
+    if ($request === null) {
+        return BAD_REQUEST;
+    }
+    try {
+        return $request(open_database(ACTION_TIMEOUT_SECONDS));
+    } catch (NoConfig) {
+        return NO_CONFIG;
+    } catch (\Throwable) {
+        // Database messages may name hosts, users and tables; they stay on the server.
+        return DATABASE_FAILED;
+    }
+}
+
+$answer = answer();
+while (ob_get_level() > 0) {
+    ob_end_clean();
+}
+header('Content-Type: text/plain; charset=ISO-8859-1');
+header('Cache-Control: no-store');
+echo $answer;

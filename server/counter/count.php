@@ -1,0 +1,29 @@
+<?php
+// Counts one view of the page that includes this file. It must never change the page: it
+// prints nothing, sends no header, swallows every error and counts at most once a request.
+
+namespace Tallywick\Counter;
+
+if (!\defined('TALLYWICK_VIEW_COUNTED') && \PHP_SAPI !== 'cli' && \get_included_files()[0] !== __FILE__) {
+    \define('TALLYWICK_VIEW_COUNTED', true);
+    (static function (): void {
+        \set_error_handler(static fn (): bool => true);
+        $outputLevel = \ob_get_level();
+        \ob_start();
+        try {
+            if ((include_once __DIR__ . '/counterdb.php') !== false) {
+                $view = describe_view($_SERVER);
+                if ($view !== null) {
+                    record_view(open_database(VIEW_TIMEOUT_SECONDS), $view);
+                }
+            }
+        } catch (\Throwable) {
+            // The page goes on as if it had no counter.
+        } finally {
+            while (\ob_get_level() > $outputLevel) {
+                \ob_end_clean();
+            }
+            \restore_error_handler();
+        }
+    })();
+}
