@@ -30,6 +30,8 @@ struct HttpLimits {
     std::chrono::milliseconds waitBeforeTimeLimit{60000}; // wait for data until then
     std::size_t maxBodyBytes = 32u << 20; // a larger answer is a failure
     long maxRedirects = 15;
+    // A PEM file of the only certificate authorities to trust for HTTPS; empty: the system's.
+    std::string trustedCertificatesFile;
 };
 
 class HttpClient {

@@ -36,13 +36,14 @@ std::string FindOnPath(const std::string& program, const char* pathVariable)
     std::string_view path = pathVariable ? pathVariable : "";
     while (true) {
         const size_t colon = path.find(':');
-        std::string folder(path.substr(0, colon));
-        if (folder.empty())
-            folder = ".";
-        std::string candidate = std::move(folder);
-        candidate.append(1, '/').append(program);
-        if (IsExecutableFile(candidate))
-            return candidate;
+        // An empty or relative entry names a folder below the current one: never start a
+        // program from there.
+        if (path.substr(0, colon).starts_with('/')) {
+            std::string candidate(path.substr(0, colon));
+            candidate.append(1, '/').append(program);
+            if (IsExecutableFile(candidate))
+                return candidate;
+        }
         if (colon == std::string_view::npos)
             return {};
         path.remove_prefix(colon + 1);

@@ -14,6 +14,8 @@ std::string BrowserPathFromRegisteredCommand(const std::string& command);
 std::string FindBrowserProgram(const char* browserVariable, const char* pathVariable);
 
 // Looks a program name up in a PATH-style list; a name holding '/' is taken as it is.
+// Only absolute entries count: an empty or relative one (and an empty or missing list) would
+// lead into the current folder.
 // Empty when it is not an executable file.
 std::string FindOnPath(const std::string& program, const char* pathVariable);
 

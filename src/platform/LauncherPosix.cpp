@@ -1,6 +1,7 @@
 #include "platform/BrowserCommand.h"
 #include "platform/Launcher.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -32,7 +33,14 @@ bool SpawnDetached(const std::string& program, const std::vector<std::string>& a
         _exit(grandchild < 0 ? 1 : 0);
     }
     int status = 0;
-    while (waitpid(child, &status, 0) < 0) { }
+    while (waitpid(child, &status, 0) < 0) {
+        // With SIGCHLD ignored the system reaps the child itself and waitpid reports ECHILD:
+        // the child ran, but what it said is lost, so the start is taken as done.
+        if (errno == ECHILD)
+            return true;
+        if (errno != EINTR)
+            return false;
+    }
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 

@@ -1,72 +1,61 @@
 #include "platform/ReplaceFile.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/TemporaryName.h"
 
 namespace platform {
 namespace {
 
-std::string FolderOf(const std::string& path)
-{
-    const size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
+#ifdef _WIN32
+constexpr const char* kSeparators = "/\\";
+constexpr char kSeparator = '\\';
+#else
+constexpr const char* kSeparators = "/";
+constexpr char kSeparator = '/';
+#endif
 
-std::string BaseNameOf(const std::string& path)
+bool IsLetterOrDigit(char c)
 {
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool WriteAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t written = write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<size_t>(written));
-    }
-    return true;
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
 } // namespace
 
-std::string ReplaceFileContents(const std::string& path, std::string_view bytes, unsigned newFileMode, bool durable)
+std::string FolderOf(const std::string& path)
 {
-    mode_t mode = static_cast<mode_t>(newFileMode);
-    struct stat existing { };
-    if (stat(path.c_str(), &existing) == 0) {
-        if (S_ISDIR(existing.st_mode))
-            return path + ": is a folder";
-        mode = existing.st_mode & 07777;
-    }
+    const size_t separator = path.find_last_of(kSeparators);
+    if (separator == std::string::npos)
+        return ".";
+    return separator == 0 ? path.substr(0, 1) : path.substr(0, separator);
+}
 
+std::string BaseNameOf(const std::string& path)
+{
+    const size_t separator = path.find_last_of(kSeparators);
+    return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
+std::string TemporaryPrefixFor(const std::string& path)
+{
+    std::string folder = FolderOf(path);
+    if (folder.find_last_of(kSeparators) != folder.size() - 1)
+        folder += kSeparator;
     // A hidden sibling, so a half-written file never carries the real name.
-    std::string temporary = FolderOf(path) + "/." + BaseNameOf(path) + ".XXXXXX";
-    const int fd = mkstemp(temporary.data());
-    if (fd < 0)
-        return temporary + ": " + std::strerror(errno);
+    return folder + "." + BaseNameOf(path) + std::string(kTemporaryMark);
+}
 
-    std::string error;
-    if (!WriteAll(fd, bytes) || fchmod(fd, mode) != 0 || (durable && fsync(fd) != 0))
-        error = std::strerror(errno);
-    if (close(fd) != 0 && error.empty())
-        error = std::strerror(errno);
-    if (error.empty() && rename(temporary.c_str(), path.c_str()) != 0)
-        error = std::strerror(errno);
-    if (!error.empty()) {
-        unlink(temporary.c_str());
-        return path + ": " + error;
-    }
-    return {};
+std::optional<std::string_view> ReplacedFileNameOf(std::string_view temporaryName)
+{
+    const std::size_t fixed = 1 + kTemporaryMark.size() + kTemporaryRandomLength;
+    if (temporaryName.size() <= fixed || temporaryName.front() != '.')
+        return std::nullopt;
+    const std::string_view random = temporaryName.substr(temporaryName.size() - kTemporaryRandomLength);
+    for (char c : random)
+        if (!IsLetterOrDigit(c))
+            return std::nullopt;
+    const std::string_view rest = temporaryName.substr(0, temporaryName.size() - kTemporaryRandomLength);
+    if (!rest.ends_with(kTemporaryMark))
+        return std::nullopt;
+    return rest.substr(1, rest.size() - 1 - kTemporaryMark.size());
 }
 
 } // namespace platform

@@ -21,6 +21,7 @@
 #include "ui/Skin.h"
 #include "ui/Text.h"
 #include "ui/UnexpectedError.h"
+#include "ui/WindowPlacement.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -194,6 +195,7 @@ void TfrmMain::BuildWindow()
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tallywick"));
     resize(832, 553);
+    CenterOnScreen(*this);
     // The skin belongs to the main window, so a reseller's skin replaces it whole and every
     // window opened from here wears the one in force.
     setStyleSheet(BuiltInSkin());

@@ -1,6 +1,7 @@
 #include "site/FSettings.h"
 
 #include "ui/Text.h"
+#include "ui/WindowPlacement.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -64,16 +65,26 @@ TfrmSettings::TfrmSettings(ServerSettings& settings, QWidget* parent)
     setTabOrder(edtPassword, btnOk);
     setTabOrder(btnOk, btnCancel);
     edtSite->setFocus();
+
+    // On the screen's middle rather than over the main window, where a dialog goes by default.
+    adjustSize();
+    CenterOnScreen(*this);
 }
 
 void TfrmSettings::btnOkClick()
 {
+    // A value shown as it was read keeps its bytes: bytes that are not UTF-8 are shown as
+    // Windows-1252, and storing that text would change a value the user never touched.
+    auto take = [](const QLineEdit* edit, std::string& value) {
+        if (edit->text() != ToDisplay(value))
+            value = FromUser(edit->text());
+    };
     // The new values hold from now on, whether or not they can be saved afterwards.
-    settings_.siteUrl = FromUser(edtSite->text());
-    settings_.hostname = FromUser(edtHostname->text());
-    settings_.database = FromUser(edtDatabase->text());
-    settings_.username = FromUser(edtUsername->text());
-    settings_.password = FromUser(edtPassword->text());
+    take(edtSite, settings_.siteUrl);
+    take(edtHostname, settings_.hostname);
+    take(edtDatabase, settings_.database);
+    take(edtUsername, settings_.username);
+    take(edtPassword, settings_.password);
     accept();
 }
 

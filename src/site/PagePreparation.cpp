@@ -5,14 +5,13 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
+#include <cstdio>
 #include <cstring>
-#include <dirent.h>
-#include <fcntl.h>
+#include <filesystem>
 #include <set>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -29,58 +28,76 @@ std::string_view FirstLine(std::string_view bytes)
     return bytes.substr(0, end);
 }
 
-using FolderId = std::pair<dev_t, ino_t>;
-
-void Walk(const std::string& folder, bool subFolders, std::set<FolderId>& walked, std::vector<std::string>& found)
+// What a killed page write left: our temporary file of a page, never anything else.
+bool IsPageWriteLeftover(const std::string& name)
 {
-    DIR* listing = opendir(folder.c_str());
-    if (!listing)
-        return;
-    struct Entry {
-        std::string name;
-        unsigned char type;
-    };
-    std::vector<Entry> entries;
-    errno = 0;
-    while (const dirent* entry = readdir(listing)) {
-        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
-            continue;
-        entries.push_back({entry->d_name, entry->d_type});
-    }
-    const bool failed = errno != 0;
-    closedir(listing);
-    if (failed)
-        return;
-
-    // The file system gives no useful order; name order makes every run the same.
-    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });
-
-    for (const Entry& entry : entries) {
-        const bool pageName = IsPageFileName(entry.name);
-        // A plain file needs no further look unless it is a page; links and unknown
-        // types are looked up to see where they lead.
-        if (entry.type == DT_REG && !pageName)
-            continue;
-        if (!subFolders && !pageName)
-            continue;
-        std::string path = folder + "/" + entry.name;
-        if (entry.type == DT_REG) {
-            found.push_back(std::move(path));
-            continue;
-        }
-        struct stat target { };
-        if (stat(path.c_str(), &target) != 0)
-            continue;
-        if (S_ISREG(target.st_mode)) {
-            // Only plain files: reading a pipe or a device named *.php would never end.
-            if (pageName)
-                found.push_back(std::move(path));
-        } else if (subFolders && S_ISDIR(target.st_mode)) {
-            if (walked.insert({target.st_dev, target.st_ino}).second)
-                Walk(path, subFolders, walked, found);
-        }
-    }
+    const std::optional<std::string_view> page = platform::ReplacedFileNameOf(name);
+    return page && IsPageFileName(*page);
 }
+
+const std::string kSeparator(1, static_cast<char>(fs::path::preferred_separator));
+
+struct Walker {
+    bool subFolders;
+    SiteWalk& result;
+    // Real folders walked so far, by their path without links, so each is walked once.
+    std::set<fs::path> walked;
+
+    void Walk(const std::string& folder, const fs::path& realFolder)
+    {
+        struct Entry {
+            std::string name;
+            fs::file_type type;
+        };
+        std::vector<Entry> entries;
+        std::error_code error;
+        fs::directory_iterator listing(folder, error);
+        for (; !error && listing != fs::directory_iterator(); listing.increment(error)) {
+            // The type the listing gave, without following a link.
+            const fs::file_type type = listing->symlink_status(error).type();
+            if (error)
+                break;
+            entries.push_back({listing->path().filename().string(), type});
+        }
+        if (error)
+            return;
+
+        // The file system gives no useful order; name order makes every run the same.
+        std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });
+
+        for (const Entry& entry : entries) {
+            const bool pageName = IsPageFileName(entry.name);
+            if (entry.type == fs::file_type::regular) {
+                if (pageName)
+                    result.pages.push_back(folder + kSeparator + entry.name);
+                else if (IsPageWriteLeftover(entry.name))
+                    result.leftovers.push_back(folder + kSeparator + entry.name);
+                continue;
+            }
+            if (!subFolders && !pageName)
+                continue;
+            std::string path = folder + kSeparator + entry.name;
+            if (entry.type == fs::file_type::directory) {
+                if (subFolders && walked.insert(realFolder / entry.name).second)
+                    Walk(path, realFolder / entry.name);
+                continue;
+            }
+            // A link, or a type the listing did not say: look where it leads.
+            const fs::file_status target = fs::status(path, error);
+            if (error)
+                continue;
+            if (fs::is_regular_file(target)) {
+                // Only plain files: reading a pipe or a device named *.php would never end.
+                if (pageName)
+                    result.pages.push_back(std::move(path));
+            } else if (subFolders && fs::is_directory(target)) {
+                fs::path real = fs::canonical(path, error);
+                if (!error && walked.insert(real).second)
+                    Walk(path, real);
+            }
+        }
+    }
+};
 
 } // namespace
 
@@ -116,30 +133,25 @@ std::string PreparePage(std::string_view pageBytes, const std::string& includeLi
 
 std::optional<std::string> ReadPageFile(const std::string& path, std::string& error)
 {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
         error = std::strerror(errno);
         return std::nullopt;
     }
     std::string bytes;
-    struct stat info { };
-    if (fstat(fd, &info) == 0 && info.st_size > 0)
-        bytes.reserve(static_cast<size_t>(info.st_size));
     char buffer[65536];
     for (;;) {
-        const ssize_t got = read(fd, buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            error = std::strerror(errno);
-            close(fd);
-            return std::nullopt;
-        }
-        if (got == 0)
+        const size_t got = std::fread(buffer, 1, sizeof buffer, file);
+        bytes.append(buffer, got);
+        if (got < sizeof buffer)
             break;
-        bytes.append(buffer, static_cast<size_t>(got));
     }
-    close(fd);
+    const bool failed = std::ferror(file) != 0;
+    if (failed)
+        error = std::strerror(errno);
+    std::fclose(file);
+    if (failed)
+        return std::nullopt;
     return bytes;
 }
 
@@ -151,12 +163,11 @@ std::string PreparePageFile(const std::string& path, const std::string& includeL
         return "Unable to read " + path + ": " + error;
     // A linked page is rewritten where the link leads, so the link itself stays a link.
     std::string target = path;
-    struct stat link { };
-    if (lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-        if (char* resolved = realpath(path.c_str(), nullptr)) {
-            target = resolved;
-            std::free(resolved);
-        }
+    std::error_code linkError;
+    if (fs::is_symlink(path, linkError)) {
+        fs::path resolved = fs::canonical(path, linkError);
+        if (!linkError)
+            target = resolved.string();
     }
     // No flush to disk: the rename alone already leaves either the old or the new page
     // after a killed program, and a flush per page would make large sites crawl.
@@ -187,19 +198,35 @@ bool IsPageFileName(std::string_view name)
     return true;
 }
 
+SiteWalk WalkSite(const std::string& folder, bool subFolders)
+{
+    SiteWalk result;
+    std::error_code error;
+    if (!fs::is_directory(folder, error))
+        return result;
+    fs::path real = fs::canonical(folder, error);
+    if (error)
+        return result;
+    Walker walker{subFolders, result, {real}};
+    walker.Walk(folder, real);
+    return result;
+}
+
 std::vector<std::string> CollectPageFiles(const std::string& folder, bool subFolders)
 {
-    std::vector<std::string> found;
-    struct stat top { };
-    if (stat(folder.c_str(), &top) != 0 || !S_ISDIR(top.st_mode))
-        return found;
-    std::set<FolderId> walked{{top.st_dev, top.st_ino}};
-    Walk(folder, subFolders, walked, found);
-    return found;
+    return WalkSite(folder, subFolders).pages;
+}
+
+void RemovePageWriteLeftovers(const std::vector<std::string>& leftovers)
+{
+    // A leftover that cannot go does no harm to the run; the pages are written all the same.
+    std::error_code ignored;
+    for (const std::string& path : leftovers)
+        fs::remove(path, ignored);
 }
 
 bool IsExistingFolder(const std::string& path)
 {
-    struct stat info { };
-    return !path.empty() && path.front() == '/' && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    std::error_code error;
+    return !path.empty() && fs::path(path).is_absolute() && fs::is_directory(path, error);
 }

@@ -33,12 +33,24 @@ std::string PreparePageFile(const std::string& path, const std::string& includeL
 // True when the name's extension, from its last "." on, is ".php" in any ASCII letter case.
 bool IsPageFileName(std::string_view name);
 
+// What a walk over the site finds.
+struct SiteWalk {
+    std::vector<std::string> pages; // the .php files, in the order met
+    // Temporary files that a killed page write left beside a page (platform::ReplacedFileNameOf
+    // names a .php file): they hold a page's PHP source under a name no server runs.
+    std::vector<std::string> leftovers;
+};
+
 // The full paths of the .php files in `folder` (folder + "/" + name), hidden ones included,
 // entries of one folder in byte order of their names; with `subFolders` each subfolder is
 // searched at once where it is met (depth first). Links are followed, but every real folder
 // is searched once, so a link back into the tree cannot make the walk endless. A folder that
-// cannot be listed adds nothing.
+// cannot be listed adds nothing. The leftovers come from the same folders.
+SiteWalk WalkSite(const std::string& folder, bool subFolders);
 std::vector<std::string> CollectPageFiles(const std::string& folder, bool subFolders);
+
+// Deletes the leftovers a walk found; one that cannot be deleted stays.
+void RemovePageWriteLeftovers(const std::vector<std::string>& leftovers);
 
 // True when `path` is an absolute path that names an existing folder. A relative name is
 // refused: it would depend on the directory the program happened to be started from.

@@ -81,8 +81,11 @@ std::string TPagePreparation::GetIncludePath()
 
 void TPagePreparation::CollectPageFiles(const std::string& folder, bool subFolders)
 {
-    std::vector<std::string> found = ::CollectPageFiles(folder, subFolders);
-    pageFiles_.insert(pageFiles_.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
+    SiteWalk walk = WalkSite(folder, subFolders);
+    // Before any page is written, so that no copy of a page's source goes up with the site.
+    RemovePageWriteLeftovers(walk.leftovers);
+    pageFiles_.insert(
+        pageFiles_.end(), std::make_move_iterator(walk.pages.begin()), std::make_move_iterator(walk.pages.end()));
 }
 
 void TPagePreparation::Run()

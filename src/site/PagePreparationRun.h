@@ -41,7 +41,8 @@ public:
 
     // The body of SiteUrl + "/showmainpath.php", or an empty text when the request failed.
     std::string GetIncludePath();
-    // Appends the .php pages of the folder (and of its subfolders when asked) to PageFiles.
+    // Appends the .php pages of the folder (and of its subfolders when asked) to PageFiles, and
+    // deletes what killed page writes left in the same folders.
     void CollectPageFiles(const std::string& folder, bool subFolders);
     // The whole command. A page that cannot be read or written throws std::runtime_error
     // naming it: the pages before it keep their change, the rest stay as they were.

@@ -125,7 +125,7 @@ void SaveServerSettingsFiles(const std::string& programDirectory, const ServerSe
             throw std::runtime_error("Unable to write to " + settingsPath);
         existing = *bytes;
     }
-    // The file holds the database password in plain text: only its owner may read it.
+    // Both files hold the database password in plain text: only their owner may read a new one.
     WriteOrThrow(settingsPath, WriteServerSettingsText(existing, settings), 0600);
-    WriteOrThrow(JoinPath(programDirectory, kConfigFileName), MakeConfigPhp(settings), 0644);
+    WriteOrThrow(JoinPath(programDirectory, kConfigFileName), MakeConfigPhp(settings), 0600);
 }

@@ -2,19 +2,21 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
+#include <stdexcept>
 
-void SplitFields(char separator, const std::string& text, std::vector<std::string>& fields)
+void SplitFields(char separator, std::string_view text, std::vector<std::string>& fields)
 {
     fields.clear();
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == separator) {
-            fields.emplace_back(text, start, i - start);
+            fields.emplace_back(text.substr(start, i - start));
             start = i + 1;
         }
     }
     if (start < text.size())
-        fields.emplace_back(text, start, text.size() - start);
+        fields.emplace_back(text.substr(start));
 }
 
 namespace {
@@ -105,6 +107,27 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
     }
     result.append(text, start);
     return result;
+}
+
+void ReplaceAllInPlace(std::string& text, std::string_view from, std::string_view to)
+{
+    if (to.size() > from.size())
+        throw std::invalid_argument("ReplaceAllInPlace cannot grow a text");
+    // The write position never passes the read position, so what is still to be searched is
+    // always the text as it came.
+    char* data = text.data();
+    std::size_t written = 0;
+    std::size_t read = 0;
+    for (std::size_t found; (found = text.find(from, read)) != std::string::npos; read = found + from.size()) {
+        if (written != read)
+            std::memmove(data + written, data + read, found - read);
+        written += found - read;
+        std::memcpy(data + written, to.data(), to.size());
+        written += to.size();
+    }
+    if (written != read)
+        std::memmove(data + written, data + read, text.size() - read);
+    text.resize(written + text.size() - read);
 }
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b)

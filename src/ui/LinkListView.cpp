@@ -10,24 +10,115 @@
 #include <QStyleOptionViewItem>
 
 #include <algorithm>
-#include <numeric>
+#include <cstdint>
 
 namespace {
 
-// Ascending text order: letters compare without regard to case first, and case only breaks
-// ties, so "apple" and "Apple" sit together. Bytes compare as they are otherwise.
-int CompareTexts(const std::string& a, const std::string& b)
+unsigned char Fold(unsigned char c)
 {
-    const auto fold = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; };
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+}
+
+const std::string& CellOf(const ListRow& row, size_t column)
+{
+    static const std::string empty;
+    return column < row.cells.size() ? row.cells[column] : empty;
+}
+
+// Ascending text order: letters compare without regard to case first, and case only breaks
+// ties, so "apple" and "Apple" sit together. Bytes compare as they are otherwise. Both texts
+// must be equal before `from`.
+int CompareTexts(const std::string& a, const std::string& b, size_t from = 0)
+{
     const size_t common = std::min(a.size(), b.size());
-    for (size_t i = 0; i < common; ++i) {
-        const int difference = fold(static_cast<unsigned char>(a[i])) - fold(static_cast<unsigned char>(b[i]));
+    for (size_t i = from; i < common; ++i) {
+        const int difference = Fold(static_cast<unsigned char>(a[i])) - Fold(static_cast<unsigned char>(b[i]));
         if (difference != 0)
             return difference;
     }
     if (a.size() != b.size())
         return a.size() < b.size() ? -1 : 1;
-    return a.compare(b);
+    return a.compare(from, std::string::npos, b, from, std::string::npos);
+}
+
+// Eight folded bytes from `at` on, the first one highest, zero past the end: comparing two of
+// them as numbers gives the order CompareTexts gives those bytes.
+std::uint64_t PackedBytes(const std::string& text, size_t at)
+{
+    std::uint64_t packed = 0;
+    for (size_t i = at; i < at + 8; ++i)
+        packed = (packed << 8) | (i < text.size() ? Fold(static_cast<unsigned char>(text[i])) : 0u);
+    return packed;
+}
+
+// The order of the rows by one column's texts, as indexes into `rows`; equal texts keep their
+// order. Comparisons of whole texts would chase row, cells and text through memory for every
+// one of the n log n steps, which for a large list costs far more than the comparing itself,
+// so the rows are sorted on compact keys: the first sixteen folded bytes after the prefix that
+// all the texts share. Only rows whose keys tie look at their texts.
+std::vector<int> TextOrder(const std::vector<ListRow>& rows, size_t column, Qt::SortOrder order)
+{
+    if (rows.empty())
+        return {};
+    const std::string& first = CellOf(rows.front(), column);
+    size_t shared = first.size();
+    for (const ListRow& row : rows) {
+        const std::string& text = CellOf(row, column);
+        const auto end = first.begin() + static_cast<std::ptrdiff_t>(std::min(shared, text.size()));
+        shared = static_cast<size_t>(std::mismatch(first.begin(), end, text.begin()).first - first.begin());
+    }
+
+    struct Key {
+        std::uint64_t high;
+        std::uint64_t low;
+        int row;
+    };
+    std::vector<Key> keys;
+    keys.reserve(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const std::string& text = CellOf(rows[i], column);
+        keys.push_back({PackedBytes(text, shared), PackedBytes(text, shared + 8), static_cast<int>(i)});
+    }
+    const bool ascending = order == Qt::AscendingOrder;
+    std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+        if (a.high != b.high)
+            return ascending == (a.high < b.high);
+        if (a.low != b.low)
+            return ascending == (a.low < b.low);
+        const int result = CompareTexts(
+            CellOf(rows[static_cast<size_t>(a.row)], column), CellOf(rows[static_cast<size_t>(b.row)], column), shared);
+        if (result != 0)
+            return ascending == (result < 0);
+        return a.row < b.row;
+    });
+
+    std::vector<int> indexes;
+    indexes.reserve(keys.size());
+    for (const Key& key : keys)
+        indexes.push_back(key.row);
+    return indexes;
+}
+
+// Puts the rows into the given order (row i becomes the one at order[i]) by following the
+// order's cycles, so that no second copy of a large list is needed.
+void Reorder(std::vector<ListRow>& rows, std::vector<int> order)
+{
+    for (size_t start = 0; start < order.size(); ++start) {
+        if (order[start] < 0 || static_cast<size_t>(order[start]) == start)
+            continue;
+        ListRow first = std::move(rows[start]);
+        size_t at = start;
+        for (;;) {
+            const size_t from = static_cast<size_t>(order[at]);
+            order[at] = -1;
+            if (from == start) {
+                rows[at] = std::move(first);
+                break;
+            }
+            rows[at] = std::move(rows[from]);
+            at = from;
+        }
+    }
 }
 
 } // namespace
@@ -108,7 +199,7 @@ public:
         emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
         const QModelIndexList before = persistentIndexList();
         std::vector<int> newRowOf(rows_.size());
-        std::vector<int> oldRowOf = SortedOrder(static_cast<size_t>(column), order);
+        std::vector<int> oldRowOf = TextOrder(rows_, static_cast<size_t>(column), order);
         std::vector<ListRow> sorted;
         sorted.reserve(rows_.size());
         for (size_t i = 0; i < oldRowOf.size(); ++i) {
@@ -126,10 +217,9 @@ public:
 
     void SetRows(std::vector<ListRow> rows)
     {
+        Reorder(rows, TextOrder(rows, 0, Qt::AscendingOrder));
         beginResetModel();
         rows_ = std::move(rows);
-        std::stable_sort(rows_.begin(), rows_.end(),
-            [](const ListRow& a, const ListRow& b) { return CompareTexts(CellOf(a, 0), CellOf(b, 0)) < 0; });
         endResetModel();
     }
 
@@ -155,24 +245,6 @@ public:
     }
 
 private:
-    static const std::string& CellOf(const ListRow& row, size_t column)
-    {
-        static const std::string empty;
-        return column < row.cells.size() ? row.cells[column] : empty;
-    }
-
-    std::vector<int> SortedOrder(size_t column, Qt::SortOrder order) const
-    {
-        std::vector<int> rows(rows_.size());
-        std::iota(rows.begin(), rows.end(), 0);
-        std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
-            const int result = CompareTexts(
-                CellOf(rows_[static_cast<size_t>(a)], column), CellOf(rows_[static_cast<size_t>(b)], column));
-            return order == Qt::AscendingOrder ? result < 0 : result > 0;
-        });
-        return rows;
-    }
-
     std::vector<TLinkListView::Column> columns_;
     bool checkBoxes_;
     std::vector<ListRow> rows_;

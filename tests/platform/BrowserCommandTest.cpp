@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <ostream>
 
 #include <sys/stat.h>
@@ -68,3 +69,28 @@ TEST_F(BrowserLookup, NothingWhenNeitherExists)
     EXPECT_EQ(FindBrowserProgram(nullptr, path.c_str()), "");
     EXPECT_EQ(FindBrowserProgram("", nullptr), "");
 }
+
+// The current folder is the user's, not a place programs are started from.
+class BrowserLookupInTheCurrentFolder : public BrowserLookup, public testing::WithParamInterface<const char*> {
+protected:
+    void SetUp() override
+    {
+        MakeProgram("xdg-open");
+        MakeProgram("mybrowser");
+        saved_ = std::filesystem::current_path();
+        std::filesystem::current_path(folder.Path());
+    }
+    void TearDown() override { std::filesystem::current_path(saved_); }
+
+    std::filesystem::path saved_;
+};
+
+TEST_P(BrowserLookupInTheCurrentFolder, IsNeverSearched)
+{
+    EXPECT_EQ(FindBrowserProgram(nullptr, GetParam()), "");
+    EXPECT_EQ(FindBrowserProgram("mybrowser", GetParam()), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, BrowserLookupInTheCurrentFolder,
+    testing::Values(nullptr, "", ":", "/nonexistent:", ":/nonexistent", "/nonexistent::/nonexistent2", ".", "./",
+        "/nonexistent:."));

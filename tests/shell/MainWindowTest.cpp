@@ -2,6 +2,7 @@
 #include "site/FPrepare.h"
 #include "site/FSettings.h"
 #include "support/FakeLauncher.h"
+#include "support/Placement.h"
 #include "support/RecordingServer.h"
 #include "support/TempDir.h"
 #include "support/TestMain.h"
@@ -12,6 +13,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QTest>
@@ -116,6 +118,15 @@ TEST_F(MainWindow, OpensOnTheMainPageWithEveryControlWhenNotBranded)
     EXPECT_EQ(window->splitter->handleWidth(), 10);
 }
 
+TEST_F(MainWindow, OpensCentredOnTheScreen)
+{
+    auto window = Open(folder.Path().string());
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    EXPECT_EQ(window->size(), QSize(832, 553));
+    ExpectCentredOn(QRect(window->pos(), window->size()), window->screen()->availableGeometry());
+}
+
 TEST_F(MainWindow, HelpAndAffiliateOpenTheBrowserEvenWithAnEmptyAddress)
 {
     auto window = Open(folder.Path().string());
@@ -166,6 +177,53 @@ TEST_F(MainWindow, SettingsOkWritesBothFilesAndALaterStartReadsThemBack)
 
     auto later = Open(folder.Path().string());
     EXPECT_EQ(later->ServerSettings, typed);
+}
+
+TEST_F(MainWindow, SettingsWindowOpensCentredAndFilledWithTheCurrentSettings)
+{
+    WriteWholeFile(folder.File("hsettings.dat"),
+        "[Settings]\r\nswebserver=http://site.example/c\r\nshostname=caf\xe9\r\nsdatabase=st\xc3\xa4ts\r\n"
+        "susername=owner\r\nspassword=p\"w$\r\n");
+    auto window = Open(folder.Path().string());
+    std::vector<QString> shown;
+    answerDialog = [&](QDialog& dialog) {
+        auto& settings = dynamic_cast<TfrmSettings&>(dialog);
+        for (QLineEdit* edit :
+            {settings.edtSite, settings.edtHostname, settings.edtDatabase, settings.edtUsername, settings.edtPassword})
+            shown.push_back(edit->text());
+        ExpectCentredOn(QRect(dialog.pos(), dialog.size()), dialog.screen()->availableGeometry());
+        settings.btnCancel->click();
+        return dialog.result();
+    };
+    window->btnSimple->click();
+    EXPECT_EQ(shown,
+        (std::vector<QString>{"http://site.example/c", QString::fromUtf8("caf\xc3\xa9"),
+            QString::fromUtf8("st\xc3\xa4ts"), "owner", "p\"w$"}));
+}
+
+TEST_F(MainWindow, SettingsOkKeepsTheBytesOfEveryValueLeftAsItWas)
+{
+    // Windows-1252 bytes, shown as their characters: only the edited value comes back as UTF-8.
+    WriteWholeFile(folder.File("hsettings.dat"),
+        "[Settings]\r\nswebserver=http://site/c\r\nshostname=caf\xe9\r\nsdatabase=d\xe9j\xe0\r\n"
+        "susername=old\r\nspassword=\x80uro\r\n");
+    auto window = Open(folder.Path().string());
+    answerDialog = [](QDialog& dialog) {
+        auto& settings = dynamic_cast<TfrmSettings&>(dialog);
+        settings.edtUsername->setText(QString::fromUtf8("\xc3\xa9l\xc3\xa8ve"));
+        settings.btnOk->click();
+        return dialog.result();
+    };
+    window->btnSimple->click();
+
+    EXPECT_EQ(window->ServerSettings,
+        (ServerSettings{"http://site/c", "caf\xe9", "d\xe9j\xe0", "\xc3\xa9l\xc3\xa8ve", "\x80uro"}));
+    EXPECT_EQ(ReadWholeFile(folder.File("hsettings.dat")),
+        "[Settings]\r\nswebserver=http://site/c\r\nshostname=caf\xe9\r\nsdatabase=d\xe9j\xe0\r\n"
+        "susername=\xc3\xa9l\xc3\xa8ve\r\nspassword=\x80uro\r\n");
+    const std::string config = ReadWholeFile(folder.File("config.php"));
+    EXPECT_NE(config.find("  $hostname=\"caf\xe9\";\r\n"), std::string::npos);
+    EXPECT_NE(config.find("  $password=\"\x80uro\";\r\n"), std::string::npos);
 }
 
 TEST_F(MainWindow, SettingsCancelWritesNothingAndChangesNothing)

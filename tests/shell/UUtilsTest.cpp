@@ -1,5 +1,10 @@
 #include "shell/UUtils.h"
+
+#include "branding/AesLib.h"
+#include "branding/BrandingFileKey.h"
+#include "branding/FileStreams.h"
 #include "support/FakeLauncher.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -18,4 +23,33 @@ TEST(OpenUrl, FalseAndNothingStartedWithoutABrowser)
     FakeLauncher launcher("");
     EXPECT_FALSE(OpenUrl("http://site/help", launcher));
     EXPECT_TRUE(launcher.started.empty());
+}
+
+// Every branding file in the field was made with this password and chunk size. The literals
+// stand apart from the program's constant, which the other tests share: a slip in the
+// constant would pass them all, and lock every reseller out.
+TEST(BrandingFileKey, IsTheOneExistingBrandingFilesWereMadeWith)
+{
+    EXPECT_STREQ(kBrandingFilePassword, "wepdorukiv");
+    EXPECT_EQ(kBrandingFileBufferSize, 262144u);
+
+    TempDir folder;
+    const std::string plain = "ApplicationName=Counter\r\nBranderType=1\r\n";
+    WriteWholeFile(folder.File("plain"), plain);
+    {
+        FileReadStream source(folder.File("plain"));
+        FileWriteStream destination(folder.File("theirs.dat"));
+        TEncryption reseller("wepdorukiv", 262144);
+        ASSERT_TRUE(reseller.Encrypt(source, destination));
+    }
+    DecryptFile(folder.File("theirs.dat"), folder.File("read"));
+    EXPECT_EQ(ReadWholeFile(folder.File("read")), plain);
+
+    EncryptFile(folder.File("plain"), folder.File("ours.dat"));
+    FileReadStream source(folder.File("ours.dat"));
+    FileWriteStream destination(folder.File("opened"));
+    TEncryption reseller("wepdorukiv", 262144);
+    EXPECT_TRUE(reseller.Decrypt(source, &destination, source.Size()));
+    destination.Close();
+    EXPECT_EQ(ReadWholeFile(folder.File("opened")), plain);
 }

@@ -2,6 +2,7 @@
 
 #include "net/HttpClient.h"
 #include "site/FPrepare.h"
+#include "site/PagePreparation.h"
 #include "support/FileSizeLimit.h"
 #include "support/RecordingServer.h"
 #include "support/TempDir.h"
@@ -287,6 +288,81 @@ TEST_F(PagePreparationRunTest, AnotherRunPressedMeanwhileDoesNothing)
     EXPECT_EQ(ReadWholeFile(Site("a.php")), kLine + "\r\na\r\n");
 }
 
+// What a run killed in the middle of a page write leaves, and what the next run does with it.
+class LeftoverTest : public PagePreparationRunTest {
+protected:
+    void SetUp() override
+    {
+        AnswerPath(kPath);
+        fs::create_directories(site_.Path() / "sub");
+        WriteWholeFile(Site("index.php"), page_);
+        WriteWholeFile(Site("sub/s.php"), page_);
+        for (const char* page : {"index.php", "sub/s.php"})
+            ASSERT_TRUE(KilledWhileWriting([&] { PreparePageFile(Site(page), kLine); }));
+        // Near misses: names that are not exactly our temporary's, and things that are not files.
+        for (const char* name : {".index.php.tallywick-Q1w2E", "index.php.tallywick-Q1w2E3",
+                 ".notes.txt.tallywick-Q1w2E3", ".index.php.Q1w2E3", ".index.php.tallywick-Q1w2E3.bak"})
+            WriteWholeFile(Site(name), "the user's");
+        fs::create_directory(site_.Path() / ".b.php.tallywick-Q1w2E3");
+        fs::create_symlink(Site("index.php"), site_.Path() / ".c.php.tallywick-Q1w2E3");
+        folder_ = site_.Path().string();
+    }
+
+    std::vector<std::string> Leftovers(const fs::path& folder) const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder))
+            if (entry.path().filename().string().find(".php.tallywick-") != std::string::npos)
+                names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    const std::vector<std::string> nearMisses_{".b.php.tallywick-Q1w2E3", ".c.php.tallywick-Q1w2E3",
+        ".index.php.tallywick-Q1w2E", ".index.php.tallywick-Q1w2E3.bak", "index.php.tallywick-Q1w2E3"};
+    const std::string page_ = "<?php $password = 'secret'; ?>\n" + std::string(3000, 'x') + "\n";
+};
+
+TEST_F(LeftoverTest, AKilledWriteLeavesTheSourceBesideThePage)
+{
+    EXPECT_EQ(ReadWholeFile(Site("index.php")), page_);
+    std::vector<std::string> ours;
+    for (const std::string& name : Leftovers(site_.Path()))
+        if (std::find(nearMisses_.begin(), nearMisses_.end(), name) == nearMisses_.end())
+            ours.push_back(name);
+    ASSERT_EQ(ours.size(), 1u);
+    EXPECT_EQ(ReadWholeFile(Site(ours[0])).substr(0, kLine.size()), kLine);
+}
+
+TEST_F(LeftoverTest, TheNextRunRemovesThemInTheFoldersItWalksBeforeWritingAnyPage)
+{
+    std::vector<std::string> atFirstPage;
+    std::string firstPageThen;
+    onPump_ = [&] {
+        if (moments_.back().gauge == 1 && atFirstPage.empty()) {
+            atFirstPage = Leftovers(site_.Path());
+            firstPageThen = ReadWholeFile(Site("index.php"));
+        }
+    };
+
+    run_.Run(); // without subfolders: sub/ is not walked and keeps its leftover
+
+    EXPECT_EQ(atFirstPage, nearMisses_);
+    EXPECT_EQ(firstPageThen, page_) << "a page was written before the leftovers went";
+    EXPECT_EQ(Leftovers(site_.Path()), nearMisses_);
+    EXPECT_EQ(Leftovers(site_.Path() / "sub").size(), 1u);
+    for (const char* name : {".index.php.tallywick-Q1w2E", "index.php.tallywick-Q1w2E3", ".notes.txt.tallywick-Q1w2E3",
+             ".index.php.Q1w2E3", ".index.php.tallywick-Q1w2E3.bak"})
+        EXPECT_EQ(ReadWholeFile(Site(name)), "the user's") << name;
+    EXPECT_EQ(ReadWholeFile(Site("index.php")), PreparePage(page_, kLine));
+
+    subFolders_ = true;
+    run_.Run();
+    EXPECT_TRUE(Leftovers(site_.Path() / "sub").empty());
+    EXPECT_EQ(Leftovers(site_.Path()), nearMisses_);
+    EXPECT_EQ(status_.text(), "Process Completed: 2 files modified");
+}
+
 class FailedWriteTest : public PagePreparationRunTest {
 protected:
     void SetUp() override
@@ -313,6 +389,17 @@ protected:
         EXPECT_EQ(names, (std::vector<std::string>{"1.php", "2.php", "3.php"})) << "temporary file left behind";
     }
 
+    // The run's error text, empty when it ended without one.
+    std::string RunAndCatch()
+    {
+        try {
+            run_.Run();
+        } catch (const std::runtime_error& failure) {
+            return failure.what();
+        }
+        return {};
+    }
+
     const std::string big_ = std::string(4000, 'x') + "\n";
 };
 
@@ -321,14 +408,20 @@ TEST_F(FailedWriteTest, StopsAtThePageAndNamesIt)
     std::string error;
     {
         FileSizeLimit limit(1024);
-        try {
-            run_.Run();
-        } catch (const std::runtime_error& failure) {
-            error = failure.what();
-        }
+        error = RunAndCatch();
     }
     EXPECT_EQ(error.rfind("Unable to write to " + Site("2.php"), 0), 0u) << error;
     ExpectStoppedAtTheSecondPage();
+}
+
+TEST_F(FailedWriteTest, APageItsOwnerMayNotWriteStopsTheRunThere)
+{
+    fs::permissions(Site("2.php"), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const std::string error = RunAndCatch();
+    EXPECT_EQ(error.rfind("Unable to write to " + Site("2.php"), 0), 0u) << error;
+    ExpectStoppedAtTheSecondPage();
+    EXPECT_EQ(fs::status(Site("2.php")).permissions() & fs::perms::all,
+        fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
 }
 
 TEST_F(FailedWriteTest, FromAButtonTheErrorReachesTheUnexpectedErrorHandler)

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <ostream>
 #include <sys/stat.h>
 
 namespace {
@@ -70,13 +71,15 @@ TEST(SettingsFiles, MissingFileGivesNothingAndAMissingKeyReadsEmpty)
     EXPECT_EQ(*settings, (ServerSettings{"http://x", "", "db", "", ""}));
 }
 
-TEST(SettingsFiles, SavingKeepsForeignLinesAndANewFileIsPrivate)
+TEST(SettingsFiles, SavingKeepsForeignLinesAndNewFilesArePrivate)
 {
     TempDir folder;
     SaveServerSettingsFiles(folder.Path().string(), kSettings);
-    struct stat info { };
-    stat(folder.File("hsettings.dat").c_str(), &info);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    for (const char* name : {"hsettings.dat", "config.php"}) {
+        struct stat info { };
+        stat(folder.File(name).c_str(), &info);
+        EXPECT_EQ(info.st_mode & 0777, 0600u) << name;
+    }
 
     WriteWholeFile(folder.File("hsettings.dat"), "[Settings]\r\nsusername=old\r\nlanguage=en\r\n[Window]\r\nx=5\r\n");
     SaveServerSettingsFiles(folder.Path().string(), kSettings);
@@ -85,15 +88,64 @@ TEST(SettingsFiles, SavingKeepsForeignLinesAndANewFileIsPrivate)
         "sdatabase=counter\r\nspassword=pw\r\n[Window]\r\nx=5\r\n");
 }
 
-TEST(SettingsFiles, ConfigIsNotWrittenWhenTheSettingsFileCannotBe)
+TEST(SettingsFiles, ExistingFilesKeepTheirMode)
 {
     TempDir folder;
-    std::filesystem::create_directory(folder.File("hsettings.dat")); // a folder in the way
+    for (const char* name : {"hsettings.dat", "config.php"}) {
+        WriteWholeFile(folder.File(name), "");
+        chmod(folder.File(name).c_str(), 0640);
+    }
+    SaveServerSettingsFiles(folder.Path().string(), kSettings);
+    for (const char* name : {"hsettings.dat", "config.php"}) {
+        struct stat info { };
+        stat(folder.File(name).c_str(), &info);
+        EXPECT_EQ(info.st_mode & 0777, 0640u) << name;
+    }
+    EXPECT_EQ(ReadWholeFile(folder.File("config.php")), MakeConfigPhp(kSettings));
+}
+
+struct UnwritableCase {
+    const char* name;
+    const char* blocked; // the file that cannot be written
+    bool folderInTheWay; // else the file is there, without its owner's write permission
+};
+
+void PrintTo(const UnwritableCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class UnwritableSettingsTest : public testing::TestWithParam<UnwritableCase> { };
+
+TEST_P(UnwritableSettingsTest, NamesTheFileAndWritesNothingAfterIt)
+{
+    TempDir folder;
+    const std::string blocked = folder.File(GetParam().blocked);
+    const std::string original = "[Settings]\r\nswebserver=protected\r\n";
+    if (GetParam().folderInTheWay) {
+        std::filesystem::create_directory(blocked);
+    } else {
+        WriteWholeFile(blocked, original);
+        chmod(blocked.c_str(), 0444);
+    }
     try {
         SaveServerSettingsFiles(folder.Path().string(), kSettings);
         FAIL() << "no error";
     } catch (const std::runtime_error& error) {
-        EXPECT_EQ(std::string(error.what()), "Unable to write to " + folder.File("hsettings.dat"));
+        EXPECT_EQ(std::string(error.what()), "Unable to write to " + blocked);
     }
-    EXPECT_FALSE(std::filesystem::exists(folder.File("config.php")));
+    if (!GetParam().folderInTheWay) {
+        EXPECT_EQ(ReadWholeFile(blocked), original);
+    }
+    if (std::string(GetParam().blocked) == "hsettings.dat") {
+        EXPECT_FALSE(std::filesystem::exists(folder.File("config.php")));
+    } else {
+        EXPECT_EQ(ReadServerSettingsText(ReadWholeFile(folder.File("hsettings.dat"))), kSettings);
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(Files, UnwritableSettingsTest,
+    testing::Values(UnwritableCase{"FolderInPlaceOfTheSettings", "hsettings.dat", true},
+        UnwritableCase{"ReadOnlySettings", "hsettings.dat", false},
+        UnwritableCase{"ReadOnlyConfig", "config.php", false}),
+    [](const auto& info) { return std::string(info.param.name); });

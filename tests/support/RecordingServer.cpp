@@ -1,5 +1,7 @@
 #include "support/RecordingServer.h"
 
+#include "support/TestCertificates.h"
+
 #include <httplib.h>
 
 #include <arpa/inet.h>
@@ -155,6 +157,20 @@ ServerAnswer& ServerAnswer::InPieces(std::size_t bytes, std::chrono::millisecond
 RecordingServer::RecordingServer()
     : server_(std::make_unique<httplib::Server>())
 {
+    Start();
+}
+
+RecordingServer::RecordingServer(const TlsIdentity& tls)
+    : server_(std::make_unique<httplib::SSLServer>(tls.certificate.get(), tls.key.get())),
+      tls_(true)
+{
+    if (!server_->is_valid())
+        throw std::runtime_error("the test server could not use its certificate");
+    Start();
+}
+
+void RecordingServer::Start()
+{
     server_->set_keep_alive_timeout(1);
     server_->Get(".*", [this](const httplib::Request& req, httplib::Response& res) { Handle(req, res, nullptr); });
     auto withBody = [this](const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader) {
@@ -189,7 +205,7 @@ RecordingServer::~RecordingServer()
 
 std::string RecordingServer::Url(const std::string& path) const
 {
-    return "http://127.0.0.1:" + std::to_string(port_) + path;
+    return (tls_ ? "https://127.0.0.1:" : "http://127.0.0.1:") + std::to_string(port_) + path;
 }
 
 void RecordingServer::Answer(const std::string& path, ServerAnswer answer)

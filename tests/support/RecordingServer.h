@@ -8,6 +8,8 @@
 //   ... run the code under test against server.Url("/actions.php") ...
 //   EXPECT_EQ(server.Requests().at(0).Fields(), (FieldList{{"action", "1"}, {"end", ""}}));
 //
+// Given a TLS identity (support/TestCertificates.h) it speaks HTTPS instead.
+//
 // Paths without an answer get 404. Answers can also be computed per request (for instance from
 // the posted "action" field) by giving a responder instead of a fixed answer.
 
@@ -30,6 +32,8 @@ struct Request;
 struct Response;
 class ContentReader;
 } // namespace httplib
+
+struct TlsIdentity;
 
 using FieldList = std::vector<std::pair<std::string, std::string>>;
 
@@ -92,12 +96,13 @@ public:
     using Responder = std::function<ServerAnswer(const RecordedRequest&)>;
 
     RecordingServer(); // listening when it returns
+    explicit RecordingServer(const TlsIdentity& tls); // HTTPS with this certificate
     ~RecordingServer(); // ends waiting answers, stops and joins the server
     RecordingServer(const RecordingServer&) = delete;
     RecordingServer& operator=(const RecordingServer&) = delete;
 
     int Port() const { return port_; }
-    // "http://127.0.0.1:<port>" followed by `path`.
+    // "http://127.0.0.1:<port>" (https for a TLS server) followed by `path`.
     std::string Url(const std::string& path = "") const;
 
     // Every later request to `path` (exact, without query) gets `answer`, any method.
@@ -112,6 +117,7 @@ public:
     RecordedRequest LastRequest() const; // an empty record when none arrived
 
 private:
+    void Start();
     void Handle(const httplib::Request& req, httplib::Response& res, const httplib::ContentReader* reader);
     void Send(const httplib::Request& req, httplib::Response& res, const ServerAnswer& answer);
     // Waits up to `wait`; false when the server is stopping.
@@ -121,6 +127,7 @@ private:
     std::thread thread_;
     std::atomic<bool> listenEnded_{false};
     int port_ = 0;
+    bool tls_ = false;
     mutable std::mutex mutex_;
     std::condition_variable stopping_changed_;
     bool stopping_ = false;

@@ -138,7 +138,32 @@ TEST(TrimControlsTest, RemovesEveryByteUpTo32AtBothEnds)
 
 TEST(ReplaceAllTest, ReplacesLeftToRightWithoutRescanning)
 {
-    EXPECT_EQ(ReplaceAll("a^b^^OK", "^OK", ""), "a^b^");
-    EXPECT_EQ(ReplaceAll("\",\",\"", "\",\"", ","), ",,\"");
-    EXPECT_EQ(ReplaceAll("aaa", "aa", "a"), "aa");
+    struct Case {
+        std::string text, from, to, replaced;
+    };
+    for (const Case& c : std::vector<Case>{{"a^b^^OK", "^OK", "", "a^b^"}, {"\",\",\"", "\",\"", ",", ",,\""},
+             {"aaa", "aa", "a", "aa"}, {"^OK^OK", "^OK", "", ""}, {"x\0^OKy"s, "^OK", "", "x\0y"s},
+             {"abab", "ab", "xy", "xyxy"}, {"none", "^", "", "none"}, {"", "^", "", ""}}) {
+        EXPECT_EQ(ReplaceAll(c.text, c.from, c.to), c.replaced) << c.text;
+        std::string inPlace = c.text;
+        ReplaceAllInPlace(inPlace, c.from, c.to);
+        EXPECT_EQ(inPlace, c.replaced) << c.text;
+    }
+    std::string text = "a^b";
+    EXPECT_THROW(ReplaceAllInPlace(text, "^", "\r\n"), std::invalid_argument);
+    EXPECT_EQ(ReplaceAll(text, "^", "\r\n"), "a\r\nb");
 }
+
+class LinesAlsoBrokenAtTest : public testing::TestWithParam<std::string> { };
+
+// The walk stands for replacing the extra break by CR LF and walking the lines of that.
+TEST_P(LinesAlsoBrokenAtTest, GivesTheLinesOfTheTextWithTheBreakAsCrLf)
+{
+    std::vector<std::string> lines;
+    ForEachLineAlsoBrokenAt('^', GetParam(), [&](std::string_view line) { lines.emplace_back(line); });
+    EXPECT_EQ(lines, SplitLines(ReplaceAll(GetParam(), "^", "\r\n")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, LinesAlsoBrokenAtTest,
+    testing::Values("", "a", "a^b", "a^", "^", "^^", "^a", "a\r^b", "a^\nb", "a\r\n^\r\nb", "a\n^\rb", "\r^\n", "a^^b^",
+        "x\0^\xff"s));

@@ -38,6 +38,30 @@ TEST_F(LinkList, RowsComeInAscendingCaptionOrderWhateverTheyArrivedIn)
     EXPECT_EQ(list.model()->columnCount(), 2);
 }
 
+// Texts that share long prefixes, differ only in case, far beyond their start, by a NUL or
+// by their length: the order is by folded bytes, shorter first, then by the bytes as they are,
+// and rows with equal texts keep the order they came in, whichever way the list is sorted.
+TEST(LinkListOrder, CaseFoldedBytesThenLengthThenExactBytesThenArrival)
+{
+    const std::string x20(20, 'x');
+    const std::vector<std::string> arrived{"/site/page", std::string("/site/page\0", 11), "/site/PAGE", "/site/pagf",
+        "/site/page" + x20 + "b", "/site/page" + x20 + "a", "/site/Page" + x20 + "a", "/site/page", "/site/\xe9t\xe9",
+        "/site/z"};
+    std::vector<ListRow> rows;
+    for (size_t i = 0; i < arrived.size(); ++i)
+        rows.push_back({{arrived[i], std::to_string(i)}, false});
+    TLinkListView list{{{QStringLiteral("Web Page URL"), 300}, {QStringLiteral("Arrived"), 100}}, false,
+        QAbstractItemView::SingleSelection};
+    list.SetRows(rows);
+
+    const std::vector<std::string> ascending{"2", "0", "7", "1", "6", "5", "4", "3", "9", "8"};
+    EXPECT_EQ(Captions(list, 1), ascending);
+    list.ClickHeader(0);
+    EXPECT_EQ(Captions(list, 1), ascending);
+    list.ClickHeader(0);
+    EXPECT_EQ(Captions(list, 1), (std::vector<std::string>{"8", "9", "3", "4", "5", "6", "1", "0", "7", "2"}));
+}
+
 TEST_F(LinkList, HeaderClickSortsAscendingAsTextThenReverses)
 {
     list.ClickHeader(1);
