@@ -530,7 +530,9 @@ TEST_F(BrandedWindow, EveryDropDownItemStaysReadableUnderEverySkin)
         for (QComboBox* box : {window->cbxQueryType, window->cbxRefType}) {
             box->showPopup();
             QAbstractItemView* view = box->view();
-            ASSERT_TRUE(QTest::qWaitForWindowExposed(view->window()));
+            // A loaded machine (a sanitizer build next to other work) can take longer than the
+            // default five seconds to show a popup.
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(view->window(), 30000));
             for (int row = 0; row < box->count(); ++row)
                 EXPECT_TRUE(ItemTextVisible(view, row)) << name << " " << box->objectName().toStdString() << " " << row;
             box->hidePopup();
