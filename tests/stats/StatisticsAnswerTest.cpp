@@ -1,11 +1,13 @@
 #include "stats/StatisticsAnswer.h"
 
+#include "support/CellRows.h"
+
 #include <gtest/gtest.h>
 
 #include <ostream>
 
 using Outcome = StatisticsAnswer::Outcome;
-using Rows = std::vector<std::vector<std::string>>;
+using Rows = CellRows;
 
 struct AnswerCase {
     const char* name;
@@ -27,7 +29,7 @@ protected:
     {
         const StatisticsAnswer read = Read(GetParam().answer);
         EXPECT_EQ(read.outcome, GetParam().outcome);
-        EXPECT_EQ(read.rows, GetParam().rows);
+        EXPECT_EQ(RowsOf(read.rows), GetParam().rows);
         if (GetParam().outcome == Outcome::Complete) {
             EXPECT_EQ(read.total, GetParam().total);
         }
