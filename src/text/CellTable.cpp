@@ -37,7 +37,7 @@ void CellTable::AddCell(std::string_view text)
         throw std::logic_error("CellTable: no room for a cell in the last row");
     if (text.size() > std::numeric_limits<std::uint32_t>::max() - bytes_.size())
         throw std::length_error("CellTable: cells larger than 4 GiB");
-    bytes_.append(text);
+    bytes_.insert(bytes_.end(), text.begin(), text.end());
     const auto rowEnds = ends_.end() - static_cast<std::ptrdiff_t>(width_);
     std::fill(rowEnds + cellCounts_.back(), ends_.end(), static_cast<std::uint32_t>(bytes_.size()));
     ++cellCounts_.back();
@@ -54,5 +54,5 @@ std::string_view CellTable::Cell(std::size_t row, std::size_t column) const
         return {};
     const std::size_t at = row * width_ + column;
     const std::size_t start = at == 0 ? 0 : ends_[at - 1];
-    return std::string_view(bytes_).substr(start, ends_[at] - start);
+    return std::string_view(bytes_.data() + start, ends_[at] - start);
 }

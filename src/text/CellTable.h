@@ -4,9 +4,10 @@
 // end, appended row by row. A list of a million rows is then a handful of allocations to fill,
 // to walk and to free, where a string per cell would be millions.
 
+#include "platform/LargePages.h"
+
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <string_view>
 #include <vector>
 
@@ -34,10 +35,12 @@ public:
     std::string_view Cell(std::size_t row, std::size_t column) const;
 
 private:
+    template <class T> using Block = std::vector<T, platform::LargePageAllocator<T>>;
+
     std::size_t width_;
-    std::string bytes_;
+    Block<char> bytes_;
     // Width() entries a row: where each cell ends in bytes_. A cell the row was not given ends
     // where the one before it does, so each row begins where the row before it ends.
-    std::vector<std::uint32_t> ends_;
+    Block<std::uint32_t> ends_;
     std::vector<std::uint8_t> cellCounts_;
 };

@@ -1,5 +1,6 @@
 #include "ui/LinkListView.h"
 
+#include "platform/LargePages.h"
 #include "ui/Text.h"
 
 #include <QFont>
@@ -13,6 +14,9 @@
 #include <cstdint>
 
 namespace {
+
+// Positions of the rows of a list: four megabytes for a million of them.
+using Positions = std::vector<int, platform::LargePageAllocator<int>>;
 
 unsigned char Fold(unsigned char c)
 {
@@ -52,7 +56,7 @@ std::uint64_t PackedBytes(std::string_view text, size_t at)
 // are sorted on compact keys: the first sixteen folded bytes after the prefix that all the
 // texts share. Only rows whose keys tie look at their texts.
 template <class RowAt>
-std::vector<int> TextOrder(const CellTable& table, size_t count, const RowAt& rowAt, size_t column, Qt::SortOrder order)
+Positions TextOrder(const CellTable& table, size_t count, const RowAt& rowAt, size_t column, Qt::SortOrder order)
 {
     if (count == 0)
         return {};
@@ -70,7 +74,7 @@ std::vector<int> TextOrder(const CellTable& table, size_t count, const RowAt& ro
         std::uint64_t low;
         int position;
     };
-    std::vector<Key> keys;
+    std::vector<Key, platform::LargePageAllocator<Key>> keys;
     keys.reserve(count);
     for (size_t i = 0; i < count; ++i) {
         const std::string_view cell = text(i);
@@ -89,7 +93,7 @@ std::vector<int> TextOrder(const CellTable& table, size_t count, const RowAt& ro
         return a.position < b.position;
     });
 
-    std::vector<int> positions;
+    Positions positions;
     positions.reserve(keys.size());
     for (const Key& key : keys)
         positions.push_back(key.position);
@@ -171,15 +175,15 @@ public:
     {
         emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
         const QModelIndexList before = persistentIndexList();
-        const std::vector<int> oldPositions = TextOrder(
+        const Positions oldPositions = TextOrder(
             table_, shown_.size(), [this](size_t position) { return shown_[position]; }, static_cast<size_t>(column),
             order);
-        std::vector<int> shown(shown_.size());
+        Positions shown(shown_.size());
         for (size_t i = 0; i < oldPositions.size(); ++i)
             shown[i] = shown_[static_cast<size_t>(oldPositions[i])];
         shown_ = std::move(shown);
         if (!before.isEmpty()) {
-            std::vector<int> newPositionOf(oldPositions.size());
+            Positions newPositionOf(oldPositions.size());
             for (size_t i = 0; i < oldPositions.size(); ++i)
                 newPositionOf[static_cast<size_t>(oldPositions[i])] = static_cast<int>(i);
             QModelIndexList after;
@@ -193,7 +197,7 @@ public:
 
     void SetRows(CellTable rows)
     {
-        std::vector<int> shown = TextOrder(
+        Positions shown = TextOrder(
             rows, rows.RowCount(), [](size_t row) { return row; }, 0, Qt::AscendingOrder);
         beginResetModel();
         table_ = std::move(rows);
@@ -226,7 +230,7 @@ private:
     std::vector<TLinkListView::Column> columns_;
     bool checkBoxes_;
     CellTable table_;
-    std::vector<int> shown_; // the table row at each position of the list, top to bottom
+    Positions shown_; // the table row at each position of the list, top to bottom
     std::vector<bool> checked_; // by table row, so that sorting leaves the checks alone
 };
 

@@ -64,6 +64,34 @@ TEST(LinkListOrder, CaseFoldedBytesThenLengthThenExactBytesThenArrival)
     EXPECT_EQ(Captions(list, 1), (std::vector<std::string>{"8", "9", "3", "4", "5", "6", "1", "0", "7", "2"}));
 }
 
+// Sorting changes only the order shown: the checks stay on their rows, equal texts keep the
+// order the list showed them in before the click, and a row cut short sorts as if its missing
+// cells were empty.
+TEST(LinkListOrder, SortsKeepChecksOnTheirRowsAndTiesInTheOrderShown)
+{
+    TLinkListView list{{{QStringLiteral("Web Page URL"), 300}, {QStringLiteral("Hits"), 100}}, true,
+        QAbstractItemView::SingleSelection};
+    list.SetRows(TableOf({{"/b", "2", "b2"}, {"/a", "9", "a9"}, {"/b", "1", "b1"}, {"/a", "1", "a1"}, {"/c"}}));
+    EXPECT_EQ(Captions(list, 2), (std::vector<std::string>{"a9", "a1", "b2", "b1", ""}));
+    list.SetChecked(3, true);
+    list.SetChecked(4, true);
+    const auto checkedCodes = [&] {
+        std::vector<std::string> codes;
+        for (int i = 0; i < list.RowCount(); ++i)
+            if (list.IsChecked(i))
+                codes.emplace_back(list.Cell(i, 2));
+        return codes;
+    };
+
+    list.ClickHeader(1);
+    EXPECT_EQ(Captions(list, 2), (std::vector<std::string>{"", "a1", "b1", "b2", "a9"}));
+    EXPECT_EQ(checkedCodes(), (std::vector<std::string>{"", "b1"}));
+    list.ClickHeader(0);
+    EXPECT_EQ(Captions(list, 2), (std::vector<std::string>{"a1", "a9", "b1", "b2", ""}));
+    EXPECT_EQ(checkedCodes(), (std::vector<std::string>{"b1", ""}));
+    EXPECT_EQ(list.CellCount(4), 1);
+}
+
 TEST_F(LinkList, HeaderClickSortsAscendingAsTextThenReverses)
 {
     list.ClickHeader(1);
