@@ -59,7 +59,7 @@ void ReadAnswer(benchmark::State& state)
 {
     const std::string answer = PageListAnswer(static_cast<int>(state.range(0)));
     for (auto _ : state)
-        benchmark::DoNotOptimize(ReadPageListAnswer(answer).rows.size());
+        benchmark::DoNotOptimize(ReadPageListAnswer(answer).rows.RowCount());
     state.SetComplexityN(state.range(0));
 }
 

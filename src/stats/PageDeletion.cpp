@@ -8,13 +8,12 @@ std::string TStatistics::DeleteList() const
 {
     std::string list;
     for (int i = 0; i < view_.lvwPages->RowCount(); ++i) {
-        const ListRow& row = view_.lvwPages->Row(i);
-        if (!row.checked)
+        if (!view_.lvwPages->IsChecked(i))
             continue;
         // The server takes the list as it comes: an empty code still costs a comma after the first.
         if (!list.empty())
             list += ',';
-        list += PageCodeOf(row);
+        list += PageCodeOf(i);
     }
     return list;
 }

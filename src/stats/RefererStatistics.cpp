@@ -23,8 +23,7 @@ void TStatistics::LoadReferersOfSelectedPage()
     const std::optional<int> row = view_.lvwPages->SelectedRow();
     if (!row)
         return;
-    if (!LoadReferers(view_.cbxQueryType->currentIndex(), view_.cbxRefType->currentIndex(),
-            PageCodeOf(view_.lvwPages->Row(*row))))
+    if (!LoadReferers(view_.cbxQueryType->currentIndex(), view_.cbxRefType->currentIndex(), PageCodeOf(*row)))
         messages_.Show(kRefererTroubleText, MessageKind::Warning, MessageButtons::Ok);
 }
 

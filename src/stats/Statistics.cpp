@@ -44,11 +44,7 @@ bool TStatistics::LoadList(const char* action, net::Form fields, const std::func
 
 bool TStatistics::ShowAnswer(StatisticsAnswer answer, TLinkListView* list, QLabel* totalLabel)
 {
-    std::vector<ListRow> rows;
-    rows.reserve(answer.rows.size());
-    for (auto& cells : answer.rows)
-        rows.push_back({std::move(cells), false});
-    list->SetRows(std::move(rows));
+    list->SetRows(std::move(answer.rows));
     if (answer.outcome == StatisticsAnswer::Outcome::StoppedShort)
         return false;
     if (answer.outcome == StatisticsAnswer::Outcome::Complete) {
@@ -58,8 +54,8 @@ bool TStatistics::ShowAnswer(StatisticsAnswer answer, TLinkListView* list, QLabe
     return true;
 }
 
-std::string TStatistics::PageCodeOf(const ListRow& row)
+std::string TStatistics::PageCodeOf(int row) const
 {
-    constexpr size_t pageCodeCell = 2;
-    return row.cells.size() > pageCodeCell ? row.cells[pageCodeCell] : std::string();
+    constexpr int pageCodeCell = 2;
+    return std::string(view_.lvwPages->Cell(row, pageCodeCell));
 }

@@ -14,7 +14,6 @@
 class QComboBox;
 class QLabel;
 class TLinkListView;
-struct ListRow;
 class TMessageBox;
 
 struct StatisticsView {
@@ -65,8 +64,8 @@ private:
     // Shows a read answer: its rows, and its total when every line made a row.
     bool ShowAnswer(StatisticsAnswer answer, TLinkListView* list, QLabel* totalLabel);
     void LoadReferersOfSelectedPage();
-    // The hidden page code of a row; a row left by a short answer line may have none.
-    static std::string PageCodeOf(const ListRow& row);
+    // The hidden page code of a page-list row; a row left by a short answer line may have none.
+    std::string PageCodeOf(int row) const;
 
     net::HttpClient& http_;
     const ServerSettings& settings_;

@@ -4,10 +4,11 @@
 // "^OK", or "OK" alone when there are none. Values are not escaped, so a comma inside a
 // value shifts the fields after it; a line with too few fields stops the reading there.
 
+#include "text/CellTable.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 struct StatisticsAnswer {
     enum class Outcome {
@@ -16,7 +17,7 @@ struct StatisticsAnswer {
         StoppedShort // a line had too few fields; its row holds the cells it reached
     };
     Outcome outcome = Outcome::NoRecords;
-    std::vector<std::vector<std::string>> rows; // cells in the list's order, hidden ones last
+    CellTable rows; // cells in the list's order, hidden ones last
     std::int64_t total = 0;
 };
 

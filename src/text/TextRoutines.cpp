@@ -5,7 +5,9 @@
 #include <cstring>
 #include <stdexcept>
 
-void SplitFields(char separator, std::string_view text, std::vector<std::string>& fields)
+namespace {
+
+template <class Field> void SplitInto(char separator, std::string_view text, std::vector<Field>& fields)
 {
     fields.clear();
     std::size_t start = 0;
@@ -17,6 +19,18 @@ void SplitFields(char separator, std::string_view text, std::vector<std::string>
     }
     if (start < text.size())
         fields.emplace_back(text.substr(start));
+}
+
+} // namespace
+
+void SplitFields(char separator, std::string_view text, std::vector<std::string>& fields)
+{
+    SplitInto(separator, text, fields);
+}
+
+void SplitFields(char separator, std::string_view text, std::vector<std::string_view>& fields)
+{
+    SplitInto(separator, text, fields);
 }
 
 namespace {

@@ -13,6 +13,8 @@
 // Empties `fields`, then fills it with the pieces of `text` between separators. A field
 // before a separator is kept even when empty; a last empty field is dropped.
 void SplitFields(char separator, std::string_view text, std::vector<std::string>& fields);
+// The same as views into `text`, which must outlive them: nothing is copied.
+void SplitFields(char separator, std::string_view text, std::vector<std::string_view>& fields);
 
 // Decodes "$" plus two hexadecimal digits into that byte. Any malformed escape makes the
 // whole result empty.

@@ -1,5 +1,6 @@
 #include "ui/LinkListView.h"
 
+#include "platform/LargePages.h"
 #include "ui/Text.h"
 
 #include <QFont>
@@ -14,21 +15,18 @@
 
 namespace {
 
+// Positions of the rows of a list: four megabytes for a million of them.
+using Positions = std::vector<int, platform::LargePageAllocator<int>>;
+
 unsigned char Fold(unsigned char c)
 {
     return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
 }
 
-const std::string& CellOf(const ListRow& row, size_t column)
-{
-    static const std::string empty;
-    return column < row.cells.size() ? row.cells[column] : empty;
-}
-
 // Ascending text order: letters compare without regard to case first, and case only breaks
 // ties, so "apple" and "Apple" sit together. Bytes compare as they are otherwise. Both texts
 // must be equal before `from`.
-int CompareTexts(const std::string& a, const std::string& b, size_t from = 0)
+int CompareTexts(std::string_view a, std::string_view b, size_t from = 0)
 {
     const size_t common = std::min(a.size(), b.size());
     for (size_t i = from; i < common; ++i) {
@@ -38,12 +36,12 @@ int CompareTexts(const std::string& a, const std::string& b, size_t from = 0)
     }
     if (a.size() != b.size())
         return a.size() < b.size() ? -1 : 1;
-    return a.compare(from, std::string::npos, b, from, std::string::npos);
+    return a.substr(from).compare(b.substr(from));
 }
 
 // Eight folded bytes from `at` on, the first one highest, zero past the end: comparing two of
 // them as numbers gives the order CompareTexts gives those bytes.
-std::uint64_t PackedBytes(const std::string& text, size_t at)
+std::uint64_t PackedBytes(std::string_view text, size_t at)
 {
     std::uint64_t packed = 0;
     for (size_t i = at; i < at + 8; ++i)
@@ -51,33 +49,36 @@ std::uint64_t PackedBytes(const std::string& text, size_t at)
     return packed;
 }
 
-// The order of the rows by one column's texts, as indexes into `rows`; equal texts keep their
-// order. Comparisons of whole texts would chase row, cells and text through memory for every
-// one of the n log n steps, which for a large list costs far more than the comparing itself,
-// so the rows are sorted on compact keys: the first sixteen folded bytes after the prefix that
-// all the texts share. Only rows whose keys tie look at their texts.
-std::vector<int> TextOrder(const std::vector<ListRow>& rows, size_t column, Qt::SortOrder order)
+// The order of `count` rows by one column's texts, as positions 0 to count - 1, where the row
+// at a position is table row `rowAt(position)`; equal texts keep the order of their positions.
+// Comparisons of whole texts would chase each text through memory for every one of the
+// n log n steps, which for a large list costs far more than the comparing itself, so the rows
+// are sorted on compact keys: the first sixteen folded bytes after the prefix that all the
+// texts share. Only rows whose keys tie look at their texts.
+template <class RowAt>
+Positions TextOrder(const CellTable& table, size_t count, const RowAt& rowAt, size_t column, Qt::SortOrder order)
 {
-    if (rows.empty())
+    if (count == 0)
         return {};
-    const std::string& first = CellOf(rows.front(), column);
+    const auto text = [&](size_t position) { return table.Cell(static_cast<size_t>(rowAt(position)), column); };
+    const std::string_view first = text(0);
     size_t shared = first.size();
-    for (const ListRow& row : rows) {
-        const std::string& text = CellOf(row, column);
-        const auto end = first.begin() + static_cast<std::ptrdiff_t>(std::min(shared, text.size()));
-        shared = static_cast<size_t>(std::mismatch(first.begin(), end, text.begin()).first - first.begin());
+    for (size_t i = 1; i < count && shared > 0; ++i) {
+        const std::string_view other = text(i);
+        const auto end = first.begin() + static_cast<std::ptrdiff_t>(std::min(shared, other.size()));
+        shared = static_cast<size_t>(std::mismatch(first.begin(), end, other.begin()).first - first.begin());
     }
 
     struct Key {
         std::uint64_t high;
         std::uint64_t low;
-        int row;
+        int position;
     };
-    std::vector<Key> keys;
-    keys.reserve(rows.size());
-    for (size_t i = 0; i < rows.size(); ++i) {
-        const std::string& text = CellOf(rows[i], column);
-        keys.push_back({PackedBytes(text, shared), PackedBytes(text, shared + 8), static_cast<int>(i)});
+    std::vector<Key, platform::LargePageAllocator<Key>> keys;
+    keys.reserve(count);
+    for (size_t i = 0; i < count; ++i) {
+        const std::string_view cell = text(i);
+        keys.push_back({PackedBytes(cell, shared), PackedBytes(cell, shared + 8), static_cast<int>(i)});
     }
     const bool ascending = order == Qt::AscendingOrder;
     std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
@@ -85,40 +86,18 @@ std::vector<int> TextOrder(const std::vector<ListRow>& rows, size_t column, Qt::
             return ascending == (a.high < b.high);
         if (a.low != b.low)
             return ascending == (a.low < b.low);
-        const int result = CompareTexts(
-            CellOf(rows[static_cast<size_t>(a.row)], column), CellOf(rows[static_cast<size_t>(b.row)], column), shared);
+        const int result
+            = CompareTexts(text(static_cast<size_t>(a.position)), text(static_cast<size_t>(b.position)), shared);
         if (result != 0)
             return ascending == (result < 0);
-        return a.row < b.row;
+        return a.position < b.position;
     });
 
-    std::vector<int> indexes;
-    indexes.reserve(keys.size());
+    Positions positions;
+    positions.reserve(keys.size());
     for (const Key& key : keys)
-        indexes.push_back(key.row);
-    return indexes;
-}
-
-// Puts the rows into the given order (row i becomes the one at order[i]) by following the
-// order's cycles, so that no second copy of a large list is needed.
-void Reorder(std::vector<ListRow>& rows, std::vector<int> order)
-{
-    for (size_t start = 0; start < order.size(); ++start) {
-        if (order[start] < 0 || static_cast<size_t>(order[start]) == start)
-            continue;
-        ListRow first = std::move(rows[start]);
-        size_t at = start;
-        for (;;) {
-            const size_t from = static_cast<size_t>(order[at]);
-            order[at] = -1;
-            if (from == start) {
-                rows[at] = std::move(first);
-                break;
-            }
-            rows[at] = std::move(rows[from]);
-            at = from;
-        }
-    }
+        positions.push_back(key.position);
+    return positions;
 }
 
 } // namespace
@@ -133,7 +112,7 @@ public:
 
     int rowCount(const QModelIndex& parent) const override
     {
-        return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+        return parent.isValid() ? 0 : static_cast<int>(shown_.size());
     }
     int columnCount(const QModelIndex& parent) const override
     {
@@ -151,16 +130,14 @@ public:
     {
         if (!index.isValid())
             return {};
-        const ListRow& row = rows_[static_cast<size_t>(index.row())];
-        const size_t column = static_cast<size_t>(index.column());
         switch (role) {
         case Qt::DisplayRole:
         case Qt::ToolTipRole:
             // Converted when painted: only the rows on screen ever pay for it.
-            return column < row.cells.size() ? ToDisplay(row.cells[column]) : QString();
+            return ToDisplay(std::string(Cell(index.row(), index.column())));
         case Qt::CheckStateRole:
-            if (checkBoxes_ && column == 0)
-                return row.checked ? Qt::Checked : Qt::Unchecked;
+            if (checkBoxes_ && index.column() == 0)
+                return IsChecked(index.row()) ? Qt::Checked : Qt::Unchecked;
             return {};
         case Qt::ForegroundRole:
             if (IsLinkCell(index))
@@ -181,7 +158,7 @@ public:
     {
         if (!index.isValid() || role != Qt::CheckStateRole || !checkBoxes_ || index.column() != 0)
             return false;
-        rows_[static_cast<size_t>(index.row())].checked = value.toInt() == Qt::Checked;
+        checked_[TableRow(index.row())] = value.toInt() == Qt::Checked;
         emit dataChanged(index, index, {Qt::CheckStateRole});
         return true;
     }
@@ -198,56 +175,63 @@ public:
     {
         emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
         const QModelIndexList before = persistentIndexList();
-        std::vector<int> newRowOf(rows_.size());
-        std::vector<int> oldRowOf = TextOrder(rows_, static_cast<size_t>(column), order);
-        std::vector<ListRow> sorted;
-        sorted.reserve(rows_.size());
-        for (size_t i = 0; i < oldRowOf.size(); ++i) {
-            newRowOf[static_cast<size_t>(oldRowOf[i])] = static_cast<int>(i);
-            sorted.push_back(std::move(rows_[static_cast<size_t>(oldRowOf[i])]));
+        const Positions oldPositions = TextOrder(
+            table_, shown_.size(), [this](size_t position) { return shown_[position]; }, static_cast<size_t>(column),
+            order);
+        Positions shown(shown_.size());
+        for (size_t i = 0; i < oldPositions.size(); ++i)
+            shown[i] = shown_[static_cast<size_t>(oldPositions[i])];
+        shown_ = std::move(shown);
+        if (!before.isEmpty()) {
+            Positions newPositionOf(oldPositions.size());
+            for (size_t i = 0; i < oldPositions.size(); ++i)
+                newPositionOf[static_cast<size_t>(oldPositions[i])] = static_cast<int>(i);
+            QModelIndexList after;
+            after.reserve(before.size());
+            for (const QModelIndex& index : before)
+                after.append(this->index(newPositionOf[static_cast<size_t>(index.row())], index.column()));
+            changePersistentIndexList(before, after);
         }
-        rows_ = std::move(sorted);
-        QModelIndexList after;
-        after.reserve(before.size());
-        for (const QModelIndex& index : before)
-            after.append(this->index(newRowOf[static_cast<size_t>(index.row())], index.column()));
-        changePersistentIndexList(before, after);
         emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
     }
 
-    void SetRows(std::vector<ListRow> rows)
+    void SetRows(CellTable rows)
     {
-        Reorder(rows, TextOrder(rows, 0, Qt::AscendingOrder));
+        Positions shown = TextOrder(
+            rows, rows.RowCount(), [](size_t row) { return row; }, 0, Qt::AscendingOrder);
         beginResetModel();
-        rows_ = std::move(rows);
+        table_ = std::move(rows);
+        shown_ = std::move(shown);
+        checked_.assign(shown_.size(), false);
         endResetModel();
     }
 
-    const ListRow& Row(int index) const { return rows_.at(static_cast<size_t>(index)); }
+    std::string_view Cell(int row, int column) const { return table_.Cell(TableRow(row), static_cast<size_t>(column)); }
+    int CellCount(int row) const { return static_cast<int>(table_.CellCount(TableRow(row))); }
+    bool IsChecked(int row) const { return checked_[TableRow(row)]; }
 
     void SetAllChecked(bool checked)
     {
-        for (ListRow& row : rows_)
-            row.checked = checked;
-        if (!rows_.empty())
-            emit dataChanged(index(0, 0), index(static_cast<int>(rows_.size()) - 1, 0), {Qt::CheckStateRole});
+        std::fill(checked_.begin(), checked_.end(), checked);
+        if (!shown_.empty())
+            emit dataChanged(index(0, 0), index(static_cast<int>(shown_.size()) - 1, 0), {Qt::CheckStateRole});
     }
 
     bool IsLinkCell(const QModelIndex& index) const
     {
         return index.isValid() && index.column() < static_cast<int>(columns_.size())
-            && TLinkListView::IsLinkText(CellText(index));
-    }
-
-    const std::string& CellText(const QModelIndex& index) const
-    {
-        return CellOf(rows_[static_cast<size_t>(index.row())], static_cast<size_t>(index.column()));
+            && TLinkListView::IsLinkText(Cell(index.row(), index.column()));
     }
 
 private:
+    // The table row shown at a position; throws for a position the list does not have.
+    size_t TableRow(int row) const { return static_cast<size_t>(shown_.at(static_cast<size_t>(row))); }
+
     std::vector<TLinkListView::Column> columns_;
     bool checkBoxes_;
-    std::vector<ListRow> rows_;
+    CellTable table_;
+    Positions shown_; // the table row at each position of the list, top to bottom
+    std::vector<bool> checked_; // by table row, so that sorting leaves the checks alone
 };
 
 TLinkListView::TLinkListView(
@@ -277,12 +261,12 @@ TLinkListView::TLinkListView(
 
 TLinkListView::~TLinkListView() = default;
 
-bool TLinkListView::IsLinkText(const std::string& text)
+bool TLinkListView::IsLinkText(std::string_view text)
 {
-    return text.find("://") != std::string::npos || text.find("mailto:") != std::string::npos;
+    return text.find("://") != std::string_view::npos || text.find("mailto:") != std::string_view::npos;
 }
 
-void TLinkListView::SetRows(std::vector<ListRow> rows)
+void TLinkListView::SetRows(CellTable rows)
 {
     lastClickedColumn_ = -1;
     header()->setSortIndicatorShown(false);
@@ -291,7 +275,7 @@ void TLinkListView::SetRows(std::vector<ListRow> rows)
 
 void TLinkListView::Clear()
 {
-    SetRows({});
+    SetRows(CellTable());
 }
 
 int TLinkListView::RowCount() const
@@ -299,9 +283,19 @@ int TLinkListView::RowCount() const
     return model_->rowCount({});
 }
 
-const ListRow& TLinkListView::Row(int index) const
+std::string_view TLinkListView::Cell(int row, int column) const
 {
-    return model_->Row(index);
+    return model_->Cell(row, column);
+}
+
+int TLinkListView::CellCount(int row) const
+{
+    return model_->CellCount(row);
+}
+
+bool TLinkListView::IsChecked(int row) const
+{
+    return model_->IsChecked(row);
 }
 
 void TLinkListView::SetAllChecked(bool checked)
@@ -383,7 +377,7 @@ void TLinkListView::mouseReleaseEvent(QMouseEvent* event)
         || IsOnCheckBox(index, event->position().toPoint()))
         return;
     if (OnOpenLink)
-        OnOpenLink(model_->CellText(index));
+        OnOpenLink(std::string(model_->Cell(index.row(), index.column())));
 }
 
 void TLinkListView::OnSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected)

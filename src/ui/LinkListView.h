@@ -1,9 +1,12 @@
 #pragma once
 
 // A report-style list whose rows are byte texts: the first cells are shown in columns,
-// further cells ride along hidden (a record code, say). Rows are kept in ascending text
+// further cells ride along hidden (a record code, say). Rows are shown in ascending text
 // order of their caption; a header click sorts by that column and a second click reverses.
 // A cell whose text contains "://" or "mailto:" is drawn as a link and opens on a click.
+// The rows stay where the table put them: sorting only changes the order they are shown in.
+
+#include "text/CellTable.h"
 
 #include <QAbstractTableModel>
 #include <QTreeView>
@@ -11,12 +14,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
-
-struct ListRow {
-    std::vector<std::string> cells; // caption first, then the sub-items
-    bool checked = false;
-};
 
 class TLinkListModel;
 
@@ -31,12 +30,16 @@ public:
         QWidget* parent = nullptr);
     ~TLinkListView() override;
 
-    // Replaces every row; rows come out in ascending caption order, unchecked as given.
-    void SetRows(std::vector<ListRow> rows);
+    // Replaces every row (caption first, then the sub-items); rows come out in ascending
+    // caption order, unchecked.
+    void SetRows(CellTable rows);
     void Clear();
     int RowCount() const;
-    // Rows in the order the list shows them, top to bottom.
-    const ListRow& Row(int index) const;
+    // Rows are numbered in the order the list shows them, top to bottom. A cell's text stays
+    // valid until the rows are replaced; a cell the row was not given is empty.
+    std::string_view Cell(int row, int column) const;
+    int CellCount(int row) const;
+    bool IsChecked(int row) const;
     void SetAllChecked(bool checked);
     void SetChecked(int index, bool checked);
     std::optional<int> SelectedRow() const;
@@ -51,7 +54,7 @@ public:
     // Receives the text of a clicked link cell.
     std::function<void(const std::string&)> OnOpenLink;
 
-    static bool IsLinkText(const std::string& text);
+    static bool IsLinkText(std::string_view text);
 
 signals:
     // A row became selected (true) or lost its selection (false).

@@ -8,6 +8,7 @@
 #include "net/Requests.h"
 #include "site/PagePreparation.h"
 #include "stats/StatisticsAnswer.h"
+#include "support/CellRows.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -71,7 +72,7 @@ protected:
         const StatisticsAnswer read = ReadPageListAnswer(answer);
         EXPECT_NE(read.outcome, Outcome::StoppedShort) << answer;
         std::map<std::string, std::pair<int, std::string>> pages;
-        for (const auto& row : read.rows) {
+        for (const auto& row : RowsOf(read.rows)) {
             EXPECT_TRUE(IsDecimal(row[2])) << row[2];
             EXPECT_TRUE(IsDecimal(row[1])) << row[1];
             EXPECT_FALSE(pages.count(row[0])) << "listed twice: " << row[0];
@@ -96,7 +97,7 @@ protected:
         const StatisticsAnswer read = ReadRefererAnswer(answer);
         EXPECT_NE(read.outcome, Outcome::StoppedShort) << answer;
         std::vector<RefererRow> rows;
-        for (const auto& row : read.rows) {
+        for (const auto& row : RowsOf(read.rows)) {
             EXPECT_TRUE(IsDecimal(row[3])) << row[3];
             EXPECT_TRUE(IsDecimal(row[4])) << row[4];
             rows.emplace_back(row[0], row[1], row[2], IsDecimal(row[3]) ? std::stoi(row[3]) : -1);

@@ -1,11 +1,13 @@
 #include "stats/StatisticsAnswer.h"
 
+#include "support/CellRows.h"
+
 #include <gtest/gtest.h>
 
 #include <ostream>
 
 using Outcome = StatisticsAnswer::Outcome;
-using Rows = std::vector<std::vector<std::string>>;
+using Rows = CellRows;
 
 struct AnswerCase {
     const char* name;
@@ -27,7 +29,7 @@ protected:
     {
         const StatisticsAnswer read = Read(GetParam().answer);
         EXPECT_EQ(read.outcome, GetParam().outcome);
-        EXPECT_EQ(read.rows, GetParam().rows);
+        EXPECT_EQ(RowsOf(read.rows), GetParam().rows);
         if (GetParam().outcome == Outcome::Complete) {
             EXPECT_EQ(read.total, GetParam().total);
         }
@@ -69,7 +71,17 @@ INSTANTIATE_TEST_SUITE_P(Answers, PageListAnswer,
         AnswerCase{"OneFieldLineGivesAnEmptyCaption", R"("1","/a","5"^"junk"^OK)", Outcome::StoppedShort,
             {{"/a", "5", "1"}, {""}}, 0},
         AnswerCase{"ErrorPageContainingOk", "<html>Not OK</html>", Outcome::StoppedShort, {{""}}, 0},
-        AnswerCase{"BytesKeptAsSent", "\"\x01\",\"/caf\xe9\",\"1\"^OK", Outcome::Complete, {{"/caf\xe9", "1", ""}}, 1}),
+        AnswerCase{"BytesKeptAsSent", "\"\x01\",\"/caf\xe9\",\"1\"^OK", Outcome::Complete, {{"/caf\xe9", "1", ""}}, 1},
+        // Every "^OK" goes before anything else is looked at, wherever it stands.
+        AnswerCase{"EndMarkerWithinALineGoes", R"("1","/a^OKb","5"^OK)", Outcome::Complete, {{"/ab", "5", "1"}}, 5},
+        AnswerCase{"EndMarkerGoneJoinsFields", R"("1"^OK,"/a","5"^OK)", Outcome::Complete, {{"/a", "5", "1"}}, 5},
+        AnswerCase{"EndMarkerBetweenCrAndLfLeavesOneBreak", "\"1\",\"/a\",\"5\"\r^OK\n\"2\",\"/b\",\"6\"^OK",
+            Outcome::Complete, {{"/a", "5", "1"}, {"/b", "6", "2"}}, 11},
+        AnswerCase{"OkLeftByEndMarkersHasNoRecords", "^OKO^OKK^OK", Outcome::NoRecords, {}, 0},
+        AnswerCase{"EndMarkersAreNotLookedForTwice", R"("1","/a","5"^O^OKK)", Outcome::StoppedShort,
+            {{"/a", "5", "1"}, {""}}, 0},
+        AnswerCase{"BreakBeforeTheLastEndMarkerStartsNoLine", R"("1","/a","5"^^OK)", Outcome::Complete,
+            {{"/a", "5", "1"}}, 5}),
     [](const auto& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(Answers, RefererAnswer,

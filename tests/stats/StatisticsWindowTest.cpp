@@ -1,5 +1,6 @@
 #include "shell/FMain.h"
 #include "stats/Statistics.h"
+#include "support/CellRows.h"
 #include "support/FakeLauncher.h"
 #include "support/RecordingServer.h"
 #include "support/TempDir.h"
@@ -66,7 +67,7 @@ protected:
     {
         std::vector<std::string> captions;
         for (int i = 0; i < window->lvwPages->RowCount(); ++i)
-            captions.push_back(window->lvwPages->Row(i).cells[0]);
+            captions.emplace_back(window->lvwPages->Cell(i, 0));
         return captions;
     }
 
@@ -79,7 +80,7 @@ protected:
     int RowOf(const std::string& caption) const
     {
         for (int i = 0; i < window->lvwPages->RowCount(); ++i)
-            if (window->lvwPages->Row(i).cells[0] == caption)
+            if (window->lvwPages->Cell(i, 0) == caption)
                 return i;
         return -1;
     }
@@ -108,7 +109,7 @@ TEST_F(Statistics, RefreshChecksTheServerThenFillsTheSortedListAndTotal)
         EXPECT_EQ(request.version, "HTTP/1.0");
     }
     EXPECT_EQ(Captions(), (std::vector<std::string>{"/contact.php", "/index.php"}));
-    EXPECT_EQ(window->lvwPages->Row(0).cells, (std::vector<std::string>{"/contact.php", "12", "18"}));
+    EXPECT_EQ(CellsOf(*window->lvwPages, 0), (std::vector<std::string>{"/contact.php", "12", "18"}));
     EXPECT_EQ(window->lblTotalHits->text(), "Total: 262 hits");
     EXPECT_EQ(window->MainStatusPanel->text(), "");
     EXPECT_TRUE(messages.empty());
@@ -168,10 +169,10 @@ TEST_F(Statistics, SelectAllAndClearSetEveryCheckBoxWithoutMovingTheSelection)
     window->lvwPages->SelectRow(1);
     window->btnSSelectAll->click();
     for (int i = 0; i < 3; ++i)
-        EXPECT_TRUE(window->lvwPages->Row(i).checked);
+        EXPECT_TRUE(window->lvwPages->IsChecked(i));
     window->btnSClearAll->click();
     for (int i = 0; i < 3; ++i)
-        EXPECT_FALSE(window->lvwPages->Row(i).checked);
+        EXPECT_FALSE(window->lvwPages->IsChecked(i));
     EXPECT_EQ(window->lvwPages->SelectedRow(), 1);
 }
 
@@ -187,7 +188,7 @@ TEST_F(Statistics, SelectingAPageLoadsItsReferersWithBothChoices)
         (FieldList{{"action", "4"}, {"querytype", "2"}, {"reftype", "2"}, {"pagecod", "17"}, {"end", ""}}));
     ASSERT_EQ(window->lvwReferers->RowCount(), 1);
     EXPECT_EQ(
-        window->lvwReferers->Row(0).cells, (std::vector<std::string>{"searchsite", "", "No Advertising", "40", "5"}));
+        CellsOf(*window->lvwReferers, 0), (std::vector<std::string>{"searchsite", "", "No Advertising", "40", "5"}));
     EXPECT_EQ(window->lblRefersHits->text(), "Total: 40 hits");
     EXPECT_EQ(window->MainStatusPanel->text(), "");
 
@@ -257,7 +258,7 @@ TEST_F(Statistics, DeleteAsksNothingWithoutCheckedRowsAndCancelSendsNothing)
     window->bsSkinButton4->click();
     EXPECT_EQ(messages.size(), 2u);
     EXPECT_EQ(server.RequestCount(), before);
-    EXPECT_TRUE(window->lvwPages->Row(0).checked);
+    EXPECT_TRUE(window->lvwPages->IsChecked(0));
 }
 
 TEST_F(Statistics, DeleteAllNeedsRowsButNoChecks)
@@ -287,7 +288,7 @@ TEST_F(Statistics, AFailedDeleteWarnsAndLeavesTheRowsAsTheyWere)
     EXPECT_EQ(messages[1].text, kDeleteTroubleText);
     EXPECT_EQ(messages[1].buttons, MessageButtons::Ok);
     EXPECT_EQ(window->lvwPages->RowCount(), 3);
-    EXPECT_TRUE(window->lvwPages->Row(1).checked);
+    EXPECT_TRUE(window->lvwPages->IsChecked(1));
 }
 
 TEST_F(Statistics, EmptyCodesStillCostCommasAfterTheFirst)

@@ -25,6 +25,13 @@ TEST_P(Split, KeepsEmptyFieldsExceptALastOne)
     EXPECT_EQ(fields, GetParam().fields);
 }
 
+TEST_P(Split, GivesTheSameFieldsAsViews)
+{
+    std::vector<std::string_view> fields{"left", "over"};
+    SplitFields('^', GetParam().text, fields);
+    EXPECT_EQ(std::vector<std::string>(fields.begin(), fields.end()), GetParam().fields);
+}
+
 INSTANTIATE_TEST_SUITE_P(Texts, Split,
     testing::Values(SplitCase{"a^^b", {"a", "", "b"}}, SplitCase{"^a", {"", "a"}}, SplitCase{"a^", {"a"}},
         SplitCase{"a^^", {"a", ""}}, SplitCase{"^", {""}}, SplitCase{"", {}},

@@ -1,5 +1,7 @@
 #include "ui/LinkListView.h"
 
+#include "support/CellRows.h"
+
 #include <QHeaderView>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -10,7 +12,7 @@ std::vector<std::string> Captions(const TLinkListView& list, size_t column = 0)
 {
     std::vector<std::string> captions;
     for (int i = 0; i < list.RowCount(); ++i)
-        captions.push_back(list.Row(i).cells[column]);
+        captions.emplace_back(list.Cell(i, static_cast<int>(column)));
     return captions;
 }
 
@@ -19,8 +21,8 @@ protected:
     LinkList()
     {
         list.resize(500, 300);
-        list.SetRows({{{"/b.php", "12", "18"}}, {{"/A.php", "250", "17"}}, {{"/a.php", "3", "20"}},
-            {{"http://site/c.php", "7", "21"}}});
+        list.SetRows(TableOf({{"/b.php", "12", "18"}, {"/A.php", "250", "17"}, {"/a.php", "3", "20"},
+            {"http://site/c.php", "7", "21"}}));
         list.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&list));
     }
@@ -34,7 +36,7 @@ TEST_F(LinkList, RowsComeInAscendingCaptionOrderWhateverTheyArrivedIn)
 {
     EXPECT_EQ(Captions(list), (std::vector<std::string>{"/A.php", "/a.php", "/b.php", "http://site/c.php"}));
     // The hidden cell travels with its row.
-    EXPECT_EQ(list.Row(2).cells[2], "18");
+    EXPECT_EQ(list.Cell(2, 2), "18");
     EXPECT_EQ(list.model()->columnCount(), 2);
 }
 
@@ -47,12 +49,12 @@ TEST(LinkListOrder, CaseFoldedBytesThenLengthThenExactBytesThenArrival)
     const std::vector<std::string> arrived{"/site/page", std::string("/site/page\0", 11), "/site/PAGE", "/site/pagf",
         "/site/page" + x20 + "b", "/site/page" + x20 + "a", "/site/Page" + x20 + "a", "/site/page", "/site/\xe9t\xe9",
         "/site/z"};
-    std::vector<ListRow> rows;
+    CellRows rows;
     for (size_t i = 0; i < arrived.size(); ++i)
-        rows.push_back({{arrived[i], std::to_string(i)}, false});
+        rows.push_back({arrived[i], std::to_string(i)});
     TLinkListView list{{{QStringLiteral("Web Page URL"), 300}, {QStringLiteral("Arrived"), 100}}, false,
         QAbstractItemView::SingleSelection};
-    list.SetRows(rows);
+    list.SetRows(TableOf(rows));
 
     const std::vector<std::string> ascending{"2", "0", "7", "1", "6", "5", "4", "3", "9", "8"};
     EXPECT_EQ(Captions(list, 1), ascending);
@@ -60,6 +62,34 @@ TEST(LinkListOrder, CaseFoldedBytesThenLengthThenExactBytesThenArrival)
     EXPECT_EQ(Captions(list, 1), ascending);
     list.ClickHeader(0);
     EXPECT_EQ(Captions(list, 1), (std::vector<std::string>{"8", "9", "3", "4", "5", "6", "1", "0", "7", "2"}));
+}
+
+// Sorting changes only the order shown: the checks stay on their rows, equal texts keep the
+// order the list showed them in before the click, and a row cut short sorts as if its missing
+// cells were empty.
+TEST(LinkListOrder, SortsKeepChecksOnTheirRowsAndTiesInTheOrderShown)
+{
+    TLinkListView list{{{QStringLiteral("Web Page URL"), 300}, {QStringLiteral("Hits"), 100}}, true,
+        QAbstractItemView::SingleSelection};
+    list.SetRows(TableOf({{"/b", "2", "b2"}, {"/a", "9", "a9"}, {"/b", "1", "b1"}, {"/a", "1", "a1"}, {"/c"}}));
+    EXPECT_EQ(Captions(list, 2), (std::vector<std::string>{"a9", "a1", "b2", "b1", ""}));
+    list.SetChecked(3, true);
+    list.SetChecked(4, true);
+    const auto checkedCodes = [&] {
+        std::vector<std::string> codes;
+        for (int i = 0; i < list.RowCount(); ++i)
+            if (list.IsChecked(i))
+                codes.emplace_back(list.Cell(i, 2));
+        return codes;
+    };
+
+    list.ClickHeader(1);
+    EXPECT_EQ(Captions(list, 2), (std::vector<std::string>{"", "a1", "b1", "b2", "a9"}));
+    EXPECT_EQ(checkedCodes(), (std::vector<std::string>{"", "b1"}));
+    list.ClickHeader(0);
+    EXPECT_EQ(Captions(list, 2), (std::vector<std::string>{"a1", "a9", "b1", "b2", ""}));
+    EXPECT_EQ(checkedCodes(), (std::vector<std::string>{"b1", ""}));
+    EXPECT_EQ(list.CellCount(4), 1);
 }
 
 TEST_F(LinkList, HeaderClickSortsAscendingAsTextThenReverses)
@@ -80,19 +110,19 @@ TEST_F(LinkList, SortingKeepsTheSelectionOnItsRow)
     list.SelectRow(2); // /b.php
     list.ClickHeader(1);
     ASSERT_TRUE(list.SelectedRow());
-    EXPECT_EQ(list.Row(*list.SelectedRow()).cells[0], "/b.php");
+    EXPECT_EQ(list.Cell(*list.SelectedRow(), 0), "/b.php");
 }
 
 TEST_F(LinkList, ChecksAreKeptPerRowAndSetTogether)
 {
     list.SetChecked(1, true);
-    EXPECT_TRUE(list.Row(1).checked);
-    EXPECT_FALSE(list.Row(0).checked);
+    EXPECT_TRUE(list.IsChecked(1));
+    EXPECT_FALSE(list.IsChecked(0));
     list.SetAllChecked(true);
     for (int i = 0; i < list.RowCount(); ++i)
-        EXPECT_TRUE(list.Row(i).checked);
-    list.SetRows({{{"/new.php", "1", "1"}}});
-    EXPECT_FALSE(list.Row(0).checked);
+        EXPECT_TRUE(list.IsChecked(i));
+    list.SetRows(TableOf({{"/new.php", "1", "1"}}));
+    EXPECT_FALSE(list.IsChecked(0));
 }
 
 TEST_F(LinkList, ClickOnALinkCellOpensItsText)
