@@ -1,13 +1,17 @@
 <?php
 // Counts one view of the page that includes this file. It must never change the page: it
 // prints nothing, sends no header, swallows every error and counts at most once a request.
+// It is the one file a page parses itself, so it keeps to what PHP 7.1 can read as well:
+// on a host too old for the rest, the include of counterdb.php fails inside the try.
 
 namespace Tallywick\Counter;
 
 if (!\defined('TALLYWICK_VIEW_COUNTED') && \PHP_SAPI !== 'cli' && \get_included_files()[0] !== __FILE__) {
     \define('TALLYWICK_VIEW_COUNTED', true);
     (static function (): void {
-        \set_error_handler(static fn (): bool => true);
+        \set_error_handler(static function (): bool {
+            return true;
+        });
         $outputLevel = \ob_get_level();
         \ob_start();
         try {
@@ -17,7 +21,7 @@ if (!\defined('TALLYWICK_VIEW_COUNTED') && \PHP_SAPI !== 'cli' && \get_included_
                     record_view(open_database(VIEW_TIMEOUT_SECONDS), $view);
                 }
             }
-        } catch (\Throwable) {
+        } catch (\Throwable $ignored) {
             // The page goes on as if it had no counter.
         } finally {
             while (\ob_get_level() > $outputLevel) {

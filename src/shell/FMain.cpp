@@ -98,7 +98,7 @@ QToolButton* PictureButton(const char* name, const char* hint, const QIcon& pict
 void SetLink(QLabel* label, const std::string& caption, const std::string& address)
 {
     label->setText(QStringLiteral("<a href=\"#\">%1</a>").arg(ToDisplay(caption).toHtmlEscaped()));
-    label->setProperty(kAddressProperty, QString::fromStdString(address));
+    label->setProperty(kAddressProperty, QByteArray::fromStdString(address));
 }
 
 // Under a style sheet the combo box's own menu delegate paints the current item with the
@@ -719,7 +719,7 @@ void TfrmMain::SetCommandsEnabled(bool enabled)
 
 void TfrmMain::OpenLinkLabel(const QLabel* label)
 {
-    context_.launcher->ShellOpen(label->property(kAddressProperty).toString().toStdString());
+    context_.launcher->ShellOpen(label->property(kAddressProperty).toByteArray().toStdString());
 }
 
 int TfrmMain::ShowModal(QDialog& dialog)

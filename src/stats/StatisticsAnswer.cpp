@@ -56,8 +56,10 @@ template <class BuildRow>
 StatisticsAnswer ReadAnswer(std::string_view answer, std::size_t cellsPerRow, const BuildRow& buildRow)
 {
     StatisticsAnswer result{.outcome = StatisticsAnswer::Outcome::Complete, .rows = CellTable(cellsPerRow)};
-    // Each record ends in a "^"; the cells of a record take fewer bytes than its line.
-    result.rows.Reserve(static_cast<std::size_t>(std::count(answer.begin(), answer.end(), '^')), answer.size());
+    // Each record ends in a "^" and takes at least a byte a cell (its commas and the "^"); the
+    // cells of a record take fewer bytes than its line.
+    const auto records = static_cast<std::size_t>(std::count(answer.begin(), answer.end(), '^'));
+    result.rows.Reserve(std::min(records, answer.size() / cellsPerRow), answer.size());
     std::vector<std::string_view> fields;
     bool first = true;
     ForEachAnswerLine(answer, [&](std::string_view line, bool wholeAnswer) {

@@ -374,6 +374,8 @@ TEST_F(BrandedWindow, LinkPanelShowsThePickedLinks)
         {"first picked has no caption", Tag("Link1", "^http://nameless") + Tag("Link2", "B^http://b"), {0, 0}, false,
             "", "B", {"http://nameless", "http://b"}},
         {"no address", Tag("Link1", "Caption only"), {0}, true, "Caption only", "", {"", ""}},
+        {"address bytes that are not UTF-8 reach the shell as written", Tag("Link1", "Caf\xE9^http://caf\xE9.example"),
+            {0}, true, QStringLiteral("Caf\u00E9"), "", {"http://caf\xE9.example", ""}},
     };
     for (const Case& c : cases) {
         Brand(Tag("ApplicationName", "Links") + c.links);
