@@ -1,7 +1,7 @@
 // The branding container against libcrypto doing the same cryptographic work by itself:
 // an AES-128 key stream from batched counter blocks, XORed into the data, and HMAC-SHA1.
 
-#include "branding/AesLib.h"
+#include "container/AesLib.h"
 #include "branding/BrandingFileKey.h"
 
 #include <benchmark/benchmark.h>

@@ -2,9 +2,9 @@
 #include "ReadAheadStream.h"
 #include "ReplaceViaTemporary.h"
 
-#include "branding/AesLib.h"
+#include "container/AesLib.h"
 #include "branding/BrandingFileKey.h"
-#include "branding/FileStreams.h"
+#include "container/FileStreams.h"
 
 #include <stdexcept>
 

@@ -3,7 +3,7 @@
 // Reads the next batch of another stream on a second thread while the caller works on the
 // current one, so waiting for the file system overlaps the decryption.
 
-#include "branding/ByteStreams.h"
+#include "container/ByteStreams.h"
 
 #include <condition_variable>
 #include <mutex>

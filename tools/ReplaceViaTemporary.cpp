@@ -2,7 +2,7 @@
 
 #include "WriteBehindStream.h"
 
-#include "branding/FileStreams.h"
+#include "container/FileStreams.h"
 
 #include <filesystem>
 #include <random>

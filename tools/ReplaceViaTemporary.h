@@ -3,7 +3,7 @@
 // Writes a file under a temporary name in its final folder and renames it into place only
 // when the writer succeeds, so a failed run never leaves a partial file under that name.
 
-#include "branding/ByteStreams.h"
+#include "container/ByteStreams.h"
 
 #include <functional>
 #include <string>

@@ -4,7 +4,7 @@
 // the work runs while the next chunk is being decrypted. Each write is copied first, since
 // the writer reuses its buffer straight away.
 
-#include "branding/ByteStreams.h"
+#include "container/ByteStreams.h"
 
 #include <condition_variable>
 #include <mutex>

@@ -1,6 +1,6 @@
 #include "branding/BrandingFile.h"
 
-#include "branding/AesLib.h"
+#include "container/AesLib.h"
 #include "branding/BrandingFileKey.h"
 #include "platform/ReplaceFile.h"
 #include "text/TextRoutines.h"

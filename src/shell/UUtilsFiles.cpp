@@ -1,8 +1,8 @@
 #include "shell/UUtils.h"
 
-#include "branding/AesLib.h"
+#include "container/AesLib.h"
 #include "branding/BrandingFileKey.h"
-#include "branding/FileStreams.h"
+#include "container/FileStreams.h"
 
 // The outcome of the container's checks is deliberately not reported: the branding file
 // reads whatever the plain copy holds, which is nothing after a wrong password.

@@ -1,5 +1,5 @@
-#include "ContainerTestSupport.h"
-#include "SevenZip.h"
+#include "container/ContainerTestSupport.h"
+#include "container/SevenZip.h"
 
 #include "branding/BrandingFileKey.h"
 #include "branding/SkinFile.h"

@@ -1,4 +1,4 @@
-#include "ContainerTestSupport.h"
+#include "container/ContainerTestSupport.h"
 
 #include "shell/UUtils.h"
 #include "support/TempDir.h"

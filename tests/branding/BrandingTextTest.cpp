@@ -1,4 +1,4 @@
-#include "ContainerTestSupport.h"
+#include "container/ContainerTestSupport.h"
 
 #include "branding/BrandingFile.h"
 #include "branding/BrandingFileKey.h"

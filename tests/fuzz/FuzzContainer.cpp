@@ -1,5 +1,5 @@
 // Any bytes offered as a container: decryption ends, and never writes more than it read.
-#include "branding/AesLib.h"
+#include "container/AesLib.h"
 
 #include <cstdint>
 #include <string>

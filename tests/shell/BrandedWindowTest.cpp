@@ -1,4 +1,4 @@
-#include "branding/AesLib.h"
+#include "container/AesLib.h"
 #include "branding/BrandingFile.h"
 #include "branding/SkinFile.h"
 #include "shell/FAbout.h"

@@ -1,8 +1,8 @@
 #include "shell/UUtils.h"
 
-#include "branding/AesLib.h"
+#include "container/AesLib.h"
 #include "branding/BrandingFileKey.h"
-#include "branding/FileStreams.h"
+#include "container/FileStreams.h"
 #include "support/FakeLauncher.h"
 #include "support/TempDir.h"
 

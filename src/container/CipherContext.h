@@ -3,7 +3,7 @@
 // The container's cipher steps over one CipherContext: key setup from password and salt,
 // the counter-mode transform with its running HMAC, and the finished authentication code.
 
-#include "branding/AesLib.h"
+#include "container/AesLib.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,7 +3,7 @@
 // Files as container streams. Both constructors throw std::runtime_error naming the file when
 // it cannot be opened; the destructors close what was opened.
 
-#include "branding/ByteStreams.h"
+#include "container/ByteStreams.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -3,7 +3,7 @@
 // Helpers shared by the container tests: a fixed entropy source, in-memory round trips,
 // and a plain reference of the container format built straight from libcrypto.
 
-#include "branding/AesLib.h"
+#include "container/AesLib.h"
 
 #include <cstdint>
 #include <string>

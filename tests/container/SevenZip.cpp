@@ -1,4 +1,4 @@
-#include "SevenZip.h"
+#include "container/SevenZip.h"
 
 #include <cstdlib>
 #include <sys/wait.h>

@@ -5,8 +5,8 @@
 // It is the WinZip AES entry format without the ZIP framing, so other implementations
 // of that scheme open our files with the same password, and we open theirs.
 
-#include "branding/ByteStreams.h"
-#include "branding/SaltGenerator.h"
+#include "container/ByteStreams.h"
+#include "container/SaltGenerator.h"
 
 #include <cstdint>
 #include <functional>

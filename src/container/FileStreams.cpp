@@ -1,4 +1,4 @@
-#include "branding/FileStreams.h"
+#include "container/FileStreams.h"
 
 #include <cerrno>
 #include <cstring>

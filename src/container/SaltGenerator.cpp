@@ -1,4 +1,4 @@
-#include "branding/SaltGenerator.h"
+#include "container/SaltGenerator.h"
 
 // The bare compression step is deprecated in OpenSSL 3 but is the only way to reach it.
 #define OPENSSL_SUPPRESS_DEPRECATED

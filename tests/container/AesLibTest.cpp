@@ -1,6 +1,6 @@
-#include "ContainerTestSupport.h"
+#include "container/ContainerTestSupport.h"
 
-#include "branding/AesLib.h"
+#include "container/AesLib.h"
 #include "branding/BrandingFileKey.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "branding/AesLib.h"
+#include "container/AesLib.h"
 
-#include "branding/CipherContext.h"
+#include "container/CipherContext.h"
 #include "platform/Entropy.h"
 
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "ContainerTestSupport.h"
+#include "container/ContainerTestSupport.h"
 
 #include <openssl/evp.h>
 #include <openssl/hmac.h>

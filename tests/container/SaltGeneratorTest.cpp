@@ -1,6 +1,6 @@
-#include "ContainerTestSupport.h"
+#include "container/ContainerTestSupport.h"
 
-#include "branding/SaltGenerator.h"
+#include "container/SaltGenerator.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "branding/CipherContext.h"
+#include "container/CipherContext.h"
 
 #include <openssl/core_names.h>
 #include <openssl/crypto.h>
