@@ -1,42 +1,19 @@
 // A page-list answer read and shown in the main window's list, with its total, at growing
 // sizes: the cost should grow as n log n (one sort), never n squared.
-#include "shell/FMain.h"
+#include "PageListWindow.h"
 #include "stats/StatisticsAnswer.h"
 #include "ui/LinkListView.h"
 
 #include <QCoreApplication>
 #include <QLabel>
-#include <QTimer>
 #include <benchmark/benchmark.h>
-
-#include <random>
 
 namespace {
 
-std::string PageListAnswer(int records)
-{
-    std::mt19937 random(7);
-    std::string answer;
-    answer.reserve(static_cast<size_t>(records) * 48);
-    for (int i = 0; i < records; ++i) {
-        answer += "\"" + std::to_string(i) + "\",\"/section" + std::to_string(random() % 1000) + "/page"
-            + std::to_string(random()) + ".php\",\"" + std::to_string(random() % 100000) + "\"^";
-    }
-    return answer + "OK";
-}
-
 TfrmMain& Window()
 {
-    static TfrmMain* window = [] {
-        AppContext context;
-        context.programDirectory = "/nonexistent";
-        context.messageResponder = [](const std::string&, MessageKind, MessageButtons) { return false; };
-        auto* created = new TfrmMain(std::move(context));
-        created->Timer1->stop();
-        created->show();
-        return created;
-    }();
-    return *window;
+    static TfrmMain& window = ShownWindow();
+    return window;
 }
 
 void FillPageList(benchmark::State& state)

@@ -6,6 +6,7 @@
 #include "net/HttpClient.h"
 #include "ui/FolderChooser.h"
 #include "ui/MessageBox.h"
+#include "ui/SaveFileChooser.h"
 
 #include <functional>
 #include <string>
@@ -19,6 +20,7 @@ struct AppContext {
     std::string updateBaseUrl; // the update directory, ending in "/"; empty: no update server
     MessageResponder messageResponder; // empty: the real message boxes
     FolderChooser chooseFolder; // empty: the real folder dialog
+    SaveFileChooser chooseSaveFile; // empty: the real save dialog
     platform::Launcher* launcher = nullptr; // empty: the operating system's
     net::HttpLimits httpLimits;
     // Shows a secondary window modally and returns its result; empty: QDialog::exec.

@@ -16,6 +16,7 @@
 #include "site/FSettings.h"
 #include "site/PagePreparationRun.h"
 #include "site/SettingsFiles.h"
+#include "stats/ListCommands.h"
 #include "stats/Statistics.h"
 #include "ui/LinkListView.h"
 #include "ui/MessageHint.h"
@@ -54,6 +55,8 @@ TfrmMain::TfrmMain(AppContext context, QWidget* parent)
         context_.launcher = &platform::SystemLauncher();
     if (!context_.chooseFolder)
         context_.chooseFolder = DialogFolderChooser();
+    if (!context_.chooseSaveFile)
+        context_.chooseSaveFile = DialogCsvFileChooser();
     if (!context_.random)
         context_.random = SystemRandomPick();
     if (!context_.readLastNewsId)
@@ -64,6 +67,11 @@ TfrmMain::TfrmMain(AppContext context, QWidget* parent)
     statistics_ = std::make_unique<TStatistics>(IdHTTP1, ServerSettings, msgMain,
         StatisticsView{lvwPages, lblTotalHits, lvwReferers, lblRefersHits, cbxQueryType, cbxRefType, MainStatusPanel},
         [this] { ProcessPendingEvents(); });
+    listCommands_ = std::make_unique<TListCommands>(
+        msgMain, context_.chooseSaveFile, [this](const std::string& address) { OpenUrl(address, *context_.launcher); },
+        ListCommandsView{lvwPages, lvwReferers, edtPageFilter, lblPageFilter, btnSSelectAll, btnDeleteSeg,
+            bsSkinButton4, btnRevfreshSegments},
+        this);
     preparation_ = std::make_unique<TPagePreparation>(
         IdHTTP1, ServerSettings, msgMain, context_.chooseFolder, context_.programDirectory, this, MainStatusPanel,
         MainGauge, PageFiles, [this] { ProcessPendingEvents(); }, [this](bool hold) { SetCommandsEnabled(!hold); });
@@ -365,6 +373,18 @@ void TfrmMain::bsSkinButton4Click()
 {
     statistics_->bsSkinButton4Click();
 }
+void TfrmMain::edtPageFilterChange()
+{
+    listCommands_->edtPageFilterChange();
+}
+void TfrmMain::lvwPagesContextPopup(const QPoint& position)
+{
+    listCommands_->lvwPagesContextPopup(position);
+}
+void TfrmMain::lvwReferersContextPopup(const QPoint& position)
+{
+    listCommands_->lvwReferersContextPopup(position);
+}
 
 void TfrmMain::SetCommandsEnabled(bool enabled)
 {
@@ -373,6 +393,8 @@ void TfrmMain::SetCommandsEnabled(bool enabled)
         command->setEnabled(enabled);
     // The page list keeps its focus; it only refuses to move its selection.
     lvwPages->SetBusy(!enabled);
+    if (listCommands_)
+        listCommands_->SetCommandsEnabled(enabled);
 }
 
 void TfrmMain::OpenLinkLabel(const QLabel* label)

@@ -18,6 +18,7 @@
 class QComboBox;
 class QFrame;
 class QLabel;
+class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QSplitter;
@@ -26,6 +27,7 @@ class QTextBrowser;
 class QTimer;
 class QToolButton;
 class TLinkListView;
+class TListCommands;
 class TMessageHint;
 class TNewsCommands;
 class TStartupChecks;
@@ -69,6 +71,8 @@ public:
     QLabel* imgBanner;
     QLabel* gifBanner;
     // Statistics.
+    QLineEdit* edtPageFilter;
+    QLabel* lblPageFilter;
     TLinkListView* lvwPages;
     QPushButton* btnSSelectAll;
     QPushButton* btnSClearAll;
@@ -117,6 +121,9 @@ public:
     void cbxRefTypeChange();
     void btnDeleteSegClick();
     void bsSkinButton4Click();
+    void edtPageFilterChange();
+    void lvwPagesContextPopup(const QPoint& position);
+    void lvwReferersContextPopup(const QPoint& position);
 
     void imgBannerClick();
     void gifBannerClick();
@@ -138,6 +145,9 @@ public:
     bool LoadReferers(int queryType, int refererType, const std::string& pageCode);
     bool FillRefererList(const std::string& answer);
     bool DeletePages(const std::string& deleteList);
+
+    // Filtering, copying and exporting the lists, their menus and keys.
+    TListCommands& ListCommands() { return *listCommands_; }
 
     // News and updates.
     void CheckForUpdate(bool Silent);
@@ -165,6 +175,7 @@ private:
 
     AppContext context_;
     std::unique_ptr<TStatistics> statistics_;
+    std::unique_ptr<TListCommands> listCommands_;
     std::unique_ptr<TPagePreparation> preparation_;
     std::unique_ptr<TNewsCommands> news_;
     std::unique_ptr<TUpdateCheck> updates_;

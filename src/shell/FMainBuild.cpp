@@ -17,6 +17,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -285,11 +286,27 @@ QWidget* TfrmMain::BuildStatisticsArea()
     header->setWordWrap(true);
     header->setFixedHeight(43);
 
-    // Upper block: the page list and its bar.
+    // Upper block: the filter, the page list and its bar.
     auto* pagesBlock = new QWidget;
+    auto* filterBar = Bar("filterBar", 30, pagesBlock);
+    edtPageFilter = new QLineEdit(filterBar);
+    edtPageFilter->setObjectName(QStringLiteral("edtPageFilter"));
+    edtPageFilter->setPlaceholderText(QStringLiteral("Filter pages"));
+    edtPageFilter->setClearButtonEnabled(true);
+    edtPageFilter->setFixedWidth(300);
+    lblPageFilter = new QLabel(filterBar);
+    lblPageFilter->setObjectName(QStringLiteral("lblPageFilter"));
+    auto* filterBarLayout = new QHBoxLayout(filterBar);
+    filterBarLayout->setContentsMargins(4, 3, 8, 3);
+    filterBarLayout->addWidget(edtPageFilter);
+    filterBarLayout->addSpacing(8);
+    filterBarLayout->addWidget(lblPageFilter);
+    filterBarLayout->addStretch();
     lvwPages = new TLinkListView({{QStringLiteral("Web Page URL"), 400}, {QStringLiteral("Hits"), 100}}, true,
         QAbstractItemView::SingleSelection, pagesBlock);
     lvwPages->setObjectName(QStringLiteral("lvwPages"));
+    // A right click opens the menu without selecting: selecting would load that page's referers.
+    lvwPages->SetRightClickSelects(false);
     auto* listBar = Bar("listBar", 34, pagesBlock);
     btnSSelectAll = TextButton("btnSSelectAll", "Select All", listBar);
     btnSClearAll = TextButton("btnSClearAll", "Clear Selection", listBar);
@@ -307,6 +324,7 @@ QWidget* TfrmMain::BuildStatisticsArea()
     auto* pagesLayout = new QVBoxLayout(pagesBlock);
     pagesLayout->setContentsMargins(0, 0, 0, 0);
     pagesLayout->setSpacing(0);
+    pagesLayout->addWidget(filterBar);
     pagesLayout->addWidget(lvwPages, 1);
     pagesLayout->addWidget(listBar);
 
@@ -350,7 +368,7 @@ QWidget* TfrmMain::BuildStatisticsArea()
     splitter->addWidget(referersBlock);
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({179, 200});
+    splitter->setSizes({179 + filterBar->height(), 200});
 
     auto* layout = new QVBoxLayout(area);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -366,6 +384,11 @@ QWidget* TfrmMain::BuildStatisticsArea()
     connect(lvwPages, &TLinkListView::RowSelectionChanged, this, Guarded(this, &TfrmMain::lvwPagesSelectItem));
     connect(cbxQueryType, &QComboBox::currentIndexChanged, this, Guarded(this, &TfrmMain::cbxQueryTypeChange));
     connect(cbxRefType, &QComboBox::currentIndexChanged, this, Guarded(this, &TfrmMain::cbxRefTypeChange));
+    connect(edtPageFilter, &QLineEdit::textChanged, this, Guarded(this, &TfrmMain::edtPageFilterChange));
+    for (TLinkListView* list : {lvwPages, lvwReferers})
+        list->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(lvwPages, &QWidget::customContextMenuRequested, this, Guarded(this, &TfrmMain::lvwPagesContextPopup));
+    connect(lvwReferers, &QWidget::customContextMenuRequested, this, Guarded(this, &TfrmMain::lvwReferersContextPopup));
     auto openCell = [this](const std::string& text) { context_.launcher->ShellOpen(text); };
     lvwPages->OnOpenLink = openCell;
     lvwReferers->OnOpenLink = openCell;

@@ -41,6 +41,9 @@ void TStatistics::bsSkinButton4Click()
 {
     if (view_.lvwPages->RowCount() == 0)
         return;
+    // "all" deletes the pages a filter hides as well; the button is disabled while it does.
+    if (view_.lvwPages->RowCount() < view_.lvwPages->TotalRowCount())
+        return;
     if (!messages_.Show("Are you sure do you want to delete all?.", MessageKind::Warning, MessageButtons::OkCancel))
         return;
     if (DeletePages("all"))

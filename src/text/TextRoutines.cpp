@@ -161,15 +161,22 @@ std::size_t FindIgnoringCase(std::string_view text, std::string_view what, std::
     return static_cast<std::size_t>(found - text.begin());
 }
 
-std::int32_t Int32OrZero(std::string_view text)
+std::optional<std::int32_t> Int32Of(std::string_view text)
 {
     // from_chars takes a "-" but not a "+"; a "+" must still be followed by a digit.
     if (!text.empty() && text.front() == '+') {
         text.remove_prefix(1);
         if (text.empty() || text.front() < '0' || text.front() > '9')
-            return 0;
+            return std::nullopt;
     }
     std::int32_t value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return (error == std::errc() && end == text.data() + text.size()) ? value : 0;
+    if (error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+std::int32_t Int32OrZero(std::string_view text)
+{
+    return Int32Of(text).value_or(0);
 }

@@ -4,6 +4,7 @@
 // character, nothing is re-encoded, nothing touches a widget or a file.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -75,5 +76,7 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 // Position of the first occurrence of `what` at or after `from`, compared as above; npos if none.
 std::size_t FindIgnoringCase(std::string_view text, std::string_view what, std::size_t from = 0);
 
-// A decimal 32-bit integer with an optional sign and nothing around it, else 0.
+// A decimal 32-bit integer with an optional sign and nothing around it; nothing otherwise.
+std::optional<std::int32_t> Int32Of(std::string_view text);
+// The same, with 0 for a text that is no such integer.
 std::int32_t Int32OrZero(std::string_view text);

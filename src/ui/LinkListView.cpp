@@ -1,6 +1,7 @@
 #include "ui/LinkListView.h"
 
 #include "platform/LargePages.h"
+#include "ui/FoldedText.h"
 #include "ui/Text.h"
 
 #include <QFont>
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 
 namespace {
 
@@ -173,38 +175,58 @@ public:
 
     void sort(int column, Qt::SortOrder order) override
     {
-        emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-        const QModelIndexList before = persistentIndexList();
-        const Positions oldPositions = TextOrder(
-            table_, shown_.size(), [this](size_t position) { return shown_[position]; }, static_cast<size_t>(column),
-            order);
-        Positions shown(shown_.size());
-        for (size_t i = 0; i < oldPositions.size(); ++i)
-            shown[i] = shown_[static_cast<size_t>(oldPositions[i])];
-        shown_ = std::move(shown);
-        if (!before.isEmpty()) {
-            Positions newPositionOf(oldPositions.size());
-            for (size_t i = 0; i < oldPositions.size(); ++i)
-                newPositionOf[static_cast<size_t>(oldPositions[i])] = static_cast<int>(i);
-            QModelIndexList after;
-            after.reserve(before.size());
-            for (const QModelIndex& index : before)
-                after.append(this->index(newPositionOf[static_cast<size_t>(index.row())], index.column()));
-            changePersistentIndexList(before, after);
-        }
-        emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+        ChangeShownRows(QAbstractItemModel::VerticalSortHint, [&] {
+            // Every row is sorted, hidden ones too, so that clearing the filter shows this order.
+            const Positions sorted = TextOrder(
+                table_, order_.size(), [this](size_t position) { return order_[position]; },
+                static_cast<size_t>(column), order);
+            Positions ordered(order_.size());
+            for (size_t i = 0; i < sorted.size(); ++i)
+                ordered[i] = order_[static_cast<size_t>(sorted[i])];
+            order_ = std::move(ordered);
+            if (needle_.empty()) {
+                shown_ = order_;
+                return;
+            }
+            std::vector<bool> isShown(table_.RowCount(), false);
+            for (int row : shown_)
+                isShown[static_cast<size_t>(row)] = true;
+            Positions shown;
+            shown.reserve(shown_.size());
+            for (int row : order_)
+                if (isShown[static_cast<size_t>(row)])
+                    shown.push_back(row);
+            shown_ = std::move(shown);
+        });
     }
 
     void SetRows(CellTable rows)
     {
-        Positions shown = TextOrder(
+        Positions order = TextOrder(
             rows, rows.RowCount(), [](size_t row) { return row; }, 0, Qt::AscendingOrder);
         beginResetModel();
         table_ = std::move(rows);
-        shown_ = std::move(shown);
-        checked_.assign(shown_.size(), false);
+        order_ = std::move(order);
+        checked_.assign(order_.size(), false);
+        foldedCaptions_.reset();
+        ShowMatching(order_);
         endResetModel();
     }
+
+    // `needle` is folded as FoldTyped folds; empty shows every row.
+    void SetFilter(std::string needle)
+    {
+        if (needle == needle_)
+            return;
+        ChangeShownRows(QAbstractItemModel::NoLayoutChangeHint, [&] {
+            // Typing on only narrows: the rows a longer text can match are among those shown.
+            const bool narrowing = !needle_.empty() && needle.find(needle_) != std::string::npos;
+            needle_ = std::move(needle);
+            ShowMatching(narrowing ? shown_ : order_);
+        });
+    }
+
+    int TotalRowCount() const { return static_cast<int>(order_.size()); }
 
     std::string_view Cell(int row, int column) const { return table_.Cell(TableRow(row), static_cast<size_t>(column)); }
     int CellCount(int row) const { return static_cast<int>(table_.CellCount(TableRow(row))); }
@@ -212,7 +234,8 @@ public:
 
     void SetAllChecked(bool checked)
     {
-        std::fill(checked_.begin(), checked_.end(), checked);
+        for (int row : shown_)
+            checked_[static_cast<size_t>(row)] = checked;
         if (!shown_.empty())
             emit dataChanged(index(0, 0), index(static_cast<int>(shown_.size()) - 1, 0), {Qt::CheckStateRole});
     }
@@ -227,11 +250,72 @@ private:
     // The table row shown at a position; throws for a position the list does not have.
     size_t TableRow(int row) const { return static_cast<size_t>(shown_.at(static_cast<size_t>(row))); }
 
+    // Runs `change`, which rearranges the rows shown, and moves the selection and the current
+    // row along with their rows; one that is no longer shown drops out.
+    template <class Change> void ChangeShownRows(QAbstractItemModel::LayoutChangeHint hint, const Change& change)
+    {
+        emit layoutAboutToBeChanged({}, hint);
+        const QModelIndexList before = persistentIndexList();
+        std::vector<int> rowsBefore;
+        rowsBefore.reserve(static_cast<size_t>(before.size()));
+        for (const QModelIndex& index : before)
+            rowsBefore.push_back(shown_[static_cast<size_t>(index.row())]);
+        change();
+        if (!before.isEmpty()) {
+            Positions positionOf(table_.RowCount(), -1);
+            for (size_t i = 0; i < shown_.size(); ++i)
+                positionOf[static_cast<size_t>(shown_[i])] = static_cast<int>(i);
+            QModelIndexList after;
+            after.reserve(before.size());
+            for (qsizetype i = 0; i < before.size(); ++i) {
+                const int position = positionOf[static_cast<size_t>(rowsBefore[static_cast<size_t>(i)])];
+                after.append(position < 0 ? QModelIndex() : index(position, before[i].column()));
+            }
+            changePersistentIndexList(before, after);
+        }
+        emit layoutChanged({}, hint);
+    }
+
+    // Shows those of `candidates` (table rows, in the order to show them) whose caption holds
+    // the filter text.
+    void ShowMatching(const Positions& candidates)
+    {
+        if (needle_.empty()) {
+            shown_ = candidates;
+            return;
+        }
+        if (!foldedCaptions_)
+            foldedCaptions_ = FoldCaptions();
+        Positions shown;
+        for (int row : candidates)
+            if (foldedCaptions_->Cell(static_cast<size_t>(row), 0).find(needle_) != std::string_view::npos)
+                shown.push_back(row);
+        shown_ = std::move(shown);
+    }
+
+    // The captions folded once, on the first filter after a fill: every keystroke then only searches.
+    std::unique_ptr<CellTable> FoldCaptions() const
+    {
+        size_t bytes = 0;
+        for (size_t row = 0; row < table_.RowCount(); ++row)
+            bytes += table_.Cell(row, 0).size();
+        auto folded = std::make_unique<CellTable>(1);
+        folded->Reserve(table_.RowCount(), bytes);
+        for (size_t row = 0; row < table_.RowCount(); ++row) {
+            folded->AddRow();
+            folded->AddCell(FoldShownBytes(table_.Cell(row, 0)));
+        }
+        return folded;
+    }
+
     std::vector<TLinkListView::Column> columns_;
     bool checkBoxes_;
     CellTable table_;
-    Positions shown_; // the table row at each position of the list, top to bottom
+    Positions order_; // every table row, in the order the list sorts them
+    Positions shown_; // the table row at each position of the list, top to bottom: order_ filtered
     std::vector<bool> checked_; // by table row, so that sorting leaves the checks alone
+    std::string needle_; // the filter, folded
+    std::unique_ptr<CellTable> foldedCaptions_; // by table row
 };
 
 TLinkListView::TLinkListView(
@@ -278,6 +362,17 @@ void TLinkListView::Clear()
     SetRows(CellTable());
 }
 
+void TLinkListView::SetFilter(const QString& text)
+{
+    filter_ = text;
+    model_->SetFilter(FoldTyped(text));
+}
+
+int TLinkListView::TotalRowCount() const
+{
+    return model_->TotalRowCount();
+}
+
 int TLinkListView::RowCount() const
 {
     return model_->rowCount({});
@@ -314,6 +409,15 @@ std::optional<int> TLinkListView::SelectedRow() const
     if (rows.isEmpty())
         return std::nullopt;
     return rows.first().row();
+}
+
+std::vector<int> TLinkListView::SelectedRows() const
+{
+    std::vector<int> rows;
+    for (const QModelIndex& index : selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
 }
 
 void TLinkListView::SelectRow(int index)
@@ -357,6 +461,8 @@ void TLinkListView::mousePressEvent(QMouseEvent* event)
     // While busy, neither the selection nor the current row may move.
     if (busy_)
         return event->ignore();
+    if (event->button() == Qt::RightButton && !rightClickSelects_)
+        return event->accept();
     QTreeView::mousePressEvent(event);
 }
 

@@ -6,6 +6,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 std::vector<std::string> Captions(const TLinkListView& list, size_t column = 0)
@@ -153,4 +155,117 @@ TEST_F(LinkList, WhileBusyTheSelectionDoesNotMove)
     list.SetBusy(false);
     QTest::keyClick(&list, Qt::Key_Down);
     EXPECT_EQ(selected, (std::vector<int>{1, 2}));
+}
+
+namespace {
+
+// Captions in UTF-8, in Windows-1252 ("\xc4pfel" shows as "Äpfel") and in both cases.
+class FilteredList : public testing::Test {
+protected:
+    FilteredList()
+    {
+        list.SetRows(TableOf({{"/index.php", "1", "1"},
+            {"/Stra\xc3\x9f"
+             "e.php",
+                "2", "2"},
+            {"/\xc4pfel.php", "3", "3"}, {"/INDEX-old.php", "4", "4"}, {"/contact.php", "5", "5"}}));
+    }
+    int RowOf(const std::string& caption) const
+    {
+        for (int i = 0; i < list.RowCount(); ++i)
+            if (list.Cell(i, 0) == caption)
+                return i;
+        return -1;
+    }
+    TLinkListView list{{{QStringLiteral("Web Page URL"), 300}, {QStringLiteral("Hits"), 100}}, true,
+        QAbstractItemView::SingleSelection};
+};
+
+} // namespace
+
+TEST_F(FilteredList, ShowsTheCaptionsThatHoldTheTextWhateverTheCase)
+{
+    const std::vector<std::string> all{"/contact.php", "/INDEX-old.php", "/index.php",
+        "/Stra\xc3\x9f"
+        "e.php",
+        "/\xc4pfel.php"};
+    const std::vector<std::pair<QString, std::vector<std::string>>> cases{
+        {QStringLiteral("index"), {"/INDEX-old.php", "/index.php"}},
+        {QStringLiteral("INDEX.P"), {"/index.php"}},
+        {QStringLiteral("STRASSE"),
+            {"/Stra\xc3\x9f"
+             "e.php"}},
+        {QString::fromUtf8("stra\xc3\x9f"),
+            {"/Stra\xc3\x9f"
+             "e.php"}},
+        {QString::fromUtf8("\xc3\xa4pfel"), {"/\xc4pfel.php"}},
+        {QString::fromUtf8("\xc3\x84PF"), {"/\xc4pfel.php"}},
+        {QStringLiteral(".PHP"), all},
+        {QStringLiteral("zzz"), {}},
+        {QString(), all},
+    };
+    for (const auto& [text, shown] : cases) {
+        list.SetFilter(text);
+        EXPECT_EQ(Captions(list), shown) << text.toStdString();
+        EXPECT_EQ(list.TotalRowCount(), 5);
+    }
+}
+
+// Typing narrows the rows already shown; deleting a letter must widen them again.
+TEST_F(FilteredList, TypingAndDeletingLettersShowWhatTheWholeTextMatches)
+{
+    const std::vector<std::pair<QString, size_t>> typed{{"d", 2}, {"de", 2}, {"dex.", 1}, {"dex", 2}, {"", 5}, {"o", 2},
+        {"ol", 1}, {"-old", 1}, {"x-old", 1}, {"d", 2}};
+    for (const auto& [text, count] : typed) {
+        list.SetFilter(text);
+        EXPECT_EQ(Captions(list).size(), count) << text.toStdString();
+    }
+}
+
+TEST_F(FilteredList, HiddenRowsKeepTheirChecksAndSelectAllSetsOnlyTheRowsShown)
+{
+    list.SetChecked(RowOf("/contact.php"), true);
+    list.SetFilter(QStringLiteral("index"));
+    list.SetAllChecked(true);
+    list.SetFilter(QStringLiteral("php"));
+    EXPECT_TRUE(list.IsChecked(RowOf("/contact.php")));
+    EXPECT_TRUE(list.IsChecked(RowOf("/index.php")));
+    EXPECT_FALSE(list.IsChecked(RowOf("/\xc4pfel.php")));
+    list.SetFilter(QStringLiteral("contact"));
+    list.SetAllChecked(false);
+    list.SetFilter(QString());
+    EXPECT_FALSE(list.IsChecked(RowOf("/contact.php")));
+    EXPECT_TRUE(list.IsChecked(RowOf("/INDEX-old.php")));
+}
+
+// A filter never selects: the selected row stays selected while shown, and a row that the
+// filter hides drops out of the selection without a word to the page list's handler.
+TEST_F(FilteredList, TheSelectionStaysOnItsRowWhileShown)
+{
+    list.SelectRow(RowOf("/index.php"));
+    std::vector<std::pair<int, bool>> changes;
+    QObject::connect(
+        &list, &TLinkListView::RowSelectionChanged, [&](int row, bool on) { changes.emplace_back(row, on); });
+    list.SetFilter(QStringLiteral("ind"));
+    ASSERT_TRUE(list.SelectedRow());
+    EXPECT_EQ(list.Cell(*list.SelectedRow(), 0), "/index.php");
+    list.SetFilter(QStringLiteral("contact"));
+    EXPECT_FALSE(list.SelectedRow());
+    EXPECT_TRUE(std::none_of(changes.begin(), changes.end(), [](const auto& change) { return change.second; }));
+}
+
+// New rows are filtered as they come, and a sort under a filter orders the hidden rows too.
+TEST_F(FilteredList, NewRowsAndSortsKeepTheFilter)
+{
+    list.SetFilter(QStringLiteral("index"));
+    list.ClickHeader(1);
+    list.ClickHeader(1);
+    EXPECT_EQ(Captions(list), (std::vector<std::string>{"/INDEX-old.php", "/index.php"}));
+    list.SetFilter(QString());
+    EXPECT_EQ(Captions(list, 1), (std::vector<std::string>{"5", "4", "3", "2", "1"}));
+
+    list.SetFilter(QStringLiteral("INDEX"));
+    list.SetRows(TableOf({{"/new.php", "1", "1"}, {"/index2.php", "2", "2"}, {"/Index.php", "3", "3"}}));
+    EXPECT_EQ(Captions(list), (std::vector<std::string>{"/Index.php", "/index2.php"}));
+    EXPECT_EQ(list.TotalRowCount(), 3);
 }

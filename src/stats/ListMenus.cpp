@@ -1,0 +1,106 @@
+// The context menus of the page list and the referer list.
+#include "stats/ListCommands.h"
+
+#include "stats/RowAddresses.h"
+#include "ui/LinkListView.h"
+#include "ui/ListText.h"
+#include "ui/Text.h"
+#include "ui/UnexpectedError.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMenu>
+
+namespace {
+
+constexpr int kUrlColumn = 0;
+constexpr int kPageCodeColumn = 2;
+constexpr int kDomainColumn = 0;
+
+template <class Work> void AddAction(QMenu& menu, const QString& text, Work work)
+{
+    menu.addAction(text, [work = std::move(work)] { RunGuarded(work); });
+}
+
+void SetClipboard(const std::string& utf8)
+{
+    QGuiApplication::clipboard()->setText(QString::fromStdString(utf8));
+}
+
+} // namespace
+
+std::unique_ptr<QMenu> TListCommands::PageMenu(std::optional<int> row)
+{
+    TLinkListView& pages = *view_.lvwPages;
+    auto menu = std::make_unique<QMenu>(&pages);
+    // Copied now: while the menu is open a request may refill the list.
+    std::string rowText;
+    if (row) {
+        const std::string url(pages.Cell(*row, kUrlColumn));
+        const std::string pageCode(pages.Cell(*row, kPageCodeColumn));
+        rowText = ListText(pages, std::vector<int>{*row}, ListTextFormat::TabSeparated);
+        if (IsWebPageAddress(url))
+            AddAction(*menu, QStringLiteral("Open Page"), [this, url] { openUrl_(url); });
+        AddAction(*menu, QStringLiteral("Copy Address"), [url] { SetClipboard(ToDisplay(url).toStdString()); });
+        if (OnShowHistory) {
+            AddAction(*menu, QStringLiteral("History"), [this, pageCode, url] { OnShowHistory(pageCode, url); });
+            // The history is one more request.
+            menu->actions().back()->setEnabled(commandsEnabled_);
+        }
+        menu->addSeparator();
+    }
+    // Copy takes the rows Ctrl+C takes; with none selected or checked, the row of the menu.
+    AddAction(*menu, QStringLiteral("Copy"), [this, rowText] {
+        const std::vector<int> rows = PageRowsToCopy();
+        if (!rows.empty())
+            CopyRows(*view_.lvwPages, rows);
+        else if (!rowText.empty())
+            SetClipboard(rowText);
+    });
+    AddAction(*menu, QStringLiteral("Export CSV\u2026"), [this] { ExportPages(); });
+    return menu;
+}
+
+std::unique_ptr<QMenu> TListCommands::RefererMenu(std::optional<int> row)
+{
+    TLinkListView& referers = *view_.lvwReferers;
+    auto menu = std::make_unique<QMenu>(&referers);
+    std::string rowText;
+    if (row) {
+        rowText = ListText(referers, std::vector<int>{*row}, ListTextFormat::TabSeparated);
+        if (const std::optional<std::string> site = SiteAddressOf(referers.Cell(*row, kDomainColumn))) {
+            AddAction(*menu, QStringLiteral("Open Site"), [this, address = *site] { openUrl_(address); });
+            menu->addSeparator();
+        }
+    }
+    AddAction(*menu, QStringLiteral("Copy"), [this, rowText] {
+        const std::vector<int> rows = view_.lvwReferers->SelectedRows();
+        if (!rows.empty())
+            CopyRows(*view_.lvwReferers, rows);
+        else if (!rowText.empty())
+            SetClipboard(rowText);
+    });
+    AddAction(*menu, QStringLiteral("Export CSV\u2026"), [this] { ExportReferers(); });
+    return menu;
+}
+
+void TListCommands::lvwPagesContextPopup(const QPoint& position)
+{
+    PopUp(*view_.lvwPages, PageMenu(RowAt(*view_.lvwPages, position)), position);
+}
+
+void TListCommands::lvwReferersContextPopup(const QPoint& position)
+{
+    PopUp(*view_.lvwReferers, RefererMenu(RowAt(*view_.lvwReferers, position)), position);
+}
+
+std::optional<int> TListCommands::RowAt(const TLinkListView& list, const QPoint& position)
+{
+    const QModelIndex index = list.indexAt(position);
+    return index.isValid() ? std::optional<int>(index.row()) : std::nullopt;
+}
+
+void TListCommands::PopUp(TLinkListView& list, std::unique_ptr<QMenu> menu, const QPoint& position)
+{
+    menu->exec(list.viewport()->mapToGlobal(position));
+}
