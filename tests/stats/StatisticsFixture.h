@@ -10,6 +10,7 @@
 #include "support/TempDir.h"
 #include "ui/LinkListView.h"
 
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <map>
