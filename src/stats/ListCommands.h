@@ -77,6 +77,7 @@ private:
     void ShowFilterState();
     void ShowDeleteAllState();
     void CopyRows(const TLinkListView& list, const std::vector<int>& rows);
+    void CopyRowsOr(const TLinkListView& list, const std::vector<int>& rows, const std::string& rowText);
     void Export(const TLinkListView& list, const char* suggestedName, std::vector<int> integerColumns);
     static std::optional<int> RowAt(const TLinkListView& list, const QPoint& position);
     void PopUp(TLinkListView& list, std::unique_ptr<QMenu> menu, const QPoint& position);

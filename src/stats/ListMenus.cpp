@@ -22,9 +22,9 @@ template <class Work> void AddAction(QMenu& menu, const QString& text, Work work
     menu.addAction(text, [work = std::move(work)] { RunGuarded(work); });
 }
 
-void SetClipboard(const std::string& utf8)
+void SetClipboard(const QString& text)
 {
-    QGuiApplication::clipboard()->setText(QString::fromStdString(utf8));
+    QGuiApplication::clipboard()->setText(text);
 }
 
 } // namespace
@@ -33,7 +33,8 @@ std::unique_ptr<QMenu> TListCommands::PageMenu(std::optional<int> row)
 {
     TLinkListView& pages = *view_.lvwPages;
     auto menu = std::make_unique<QMenu>(&pages);
-    // Copied now: while the menu is open a request may refill the list.
+    // What the entries need of the row is taken now: while the menu is open, a request may
+    // refill the list.
     std::string rowText;
     if (row) {
         const std::string url(pages.Cell(*row, kUrlColumn));
@@ -41,7 +42,7 @@ std::unique_ptr<QMenu> TListCommands::PageMenu(std::optional<int> row)
         rowText = ListText(pages, std::vector<int>{*row}, ListTextFormat::TabSeparated);
         if (IsWebPageAddress(url))
             AddAction(*menu, QStringLiteral("Open Page"), [this, url] { openUrl_(url); });
-        AddAction(*menu, QStringLiteral("Copy Address"), [url] { SetClipboard(ToDisplay(url).toStdString()); });
+        AddAction(*menu, QStringLiteral("Copy Address"), [url] { SetClipboard(ToDisplay(url)); });
         if (OnShowHistory) {
             AddAction(*menu, QStringLiteral("History"), [this, pageCode, url] { OnShowHistory(pageCode, url); });
             // The history is one more request.
@@ -49,14 +50,8 @@ std::unique_ptr<QMenu> TListCommands::PageMenu(std::optional<int> row)
         }
         menu->addSeparator();
     }
-    // Copy takes the rows Ctrl+C takes; with none selected or checked, the row of the menu.
-    AddAction(*menu, QStringLiteral("Copy"), [this, rowText] {
-        const std::vector<int> rows = PageRowsToCopy();
-        if (!rows.empty())
-            CopyRows(*view_.lvwPages, rows);
-        else if (!rowText.empty())
-            SetClipboard(rowText);
-    });
+    AddAction(
+        *menu, QStringLiteral("Copy"), [this, rowText] { CopyRowsOr(*view_.lvwPages, PageRowsToCopy(), rowText); });
     AddAction(*menu, QStringLiteral("Export CSV\u2026"), [this] { ExportPages(); });
     return menu;
 }
@@ -73,15 +68,19 @@ std::unique_ptr<QMenu> TListCommands::RefererMenu(std::optional<int> row)
             menu->addSeparator();
         }
     }
-    AddAction(*menu, QStringLiteral("Copy"), [this, rowText] {
-        const std::vector<int> rows = view_.lvwReferers->SelectedRows();
-        if (!rows.empty())
-            CopyRows(*view_.lvwReferers, rows);
-        else if (!rowText.empty())
-            SetClipboard(rowText);
-    });
+    AddAction(*menu, QStringLiteral("Copy"),
+        [this, rowText] { CopyRowsOr(*view_.lvwReferers, view_.lvwReferers->SelectedRows(), rowText); });
     AddAction(*menu, QStringLiteral("Export CSV\u2026"), [this] { ExportReferers(); });
     return menu;
+}
+
+// The menu's Copy takes the rows Ctrl+C takes; with none of them, the row of the menu.
+void TListCommands::CopyRowsOr(const TLinkListView& list, const std::vector<int>& rows, const std::string& rowText)
+{
+    if (!rows.empty())
+        CopyRows(list, rows);
+    else if (!rowText.empty())
+        SetClipboard(QString::fromStdString(rowText));
 }
 
 void TListCommands::lvwPagesContextPopup(const QPoint& position)

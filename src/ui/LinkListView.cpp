@@ -477,6 +477,8 @@ void TLinkListView::mouseReleaseEvent(QMouseEvent* event)
 {
     if (busy_)
         return event->ignore();
+    if (event->button() == Qt::RightButton && !rightClickSelects_)
+        return event->accept();
     const QModelIndex index = indexAt(event->position().toPoint());
     QTreeView::mouseReleaseEvent(event);
     if (event->button() != Qt::LeftButton || !model_->IsLinkCell(index)

@@ -269,3 +269,16 @@ TEST_F(FilteredList, NewRowsAndSortsKeepTheFilter)
     EXPECT_EQ(Captions(list), (std::vector<std::string>{"/Index.php", "/index2.php"}));
     EXPECT_EQ(list.TotalRowCount(), 3);
 }
+
+// The page list opens its menu without selecting, since a selection there loads referers.
+TEST_F(LinkList, ARightClickSelectsOnlyWhereAllowed)
+{
+    const auto rightClick = [&](int row) {
+        QTest::mouseClick(list.viewport(), Qt::RightButton, {}, list.visualRect(list.model()->index(row, 1)).center());
+    };
+    rightClick(1);
+    EXPECT_EQ(list.SelectedRow(), 1);
+    list.SetRightClickSelects(false);
+    rightClick(2);
+    EXPECT_EQ(list.SelectedRow(), 1);
+}
