@@ -22,14 +22,21 @@ constexpr int kRows = 100000;
 // one row in a thousand.
 const QString kTyped = QStringLiteral("section42/");
 
-std::filesystem::path& ExportPath()
+// A folder of its own for the exported file, removed when the program ends.
+const std::filesystem::path& ExportPath()
 {
-    static std::filesystem::path path = [] {
-        std::string folder = (std::filesystem::temp_directory_path() / "tallywick-bench-XXXXXX").string();
-        if (!mkdtemp(folder.data()))
-            std::abort();
-        return std::filesystem::path(folder) / "pages.csv";
-    }();
+    static const struct ExportFolder {
+        ExportFolder()
+        {
+            std::string name = (std::filesystem::temp_directory_path() / "tallywick-bench-XXXXXX").string();
+            if (!mkdtemp(name.data()))
+                std::abort();
+            folder = name;
+        }
+        ~ExportFolder() { std::filesystem::remove_all(folder); }
+        std::filesystem::path folder;
+    } exportFolder;
+    static const std::filesystem::path path = exportFolder.folder / "pages.csv";
     return path;
 }
 
@@ -110,7 +117,6 @@ void ExportAllRows(benchmark::State& state)
     for (auto _ : state)
         window.ListCommands().ExportPages();
     state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(ExportPath()));
-    std::filesystem::remove_all(ExportPath().parent_path());
 }
 
 BENCHMARK(ExportAllRows)->Unit(benchmark::kMillisecond);

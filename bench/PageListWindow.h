@@ -4,6 +4,9 @@
 
 #include "shell/FMain.h"
 
+#include <QTimer>
+
+#include <cstdio>
 #include <random>
 #include <string>
 
@@ -20,11 +23,15 @@ inline std::string PageListAnswer(int records)
     return answer + "OK";
 }
 
-// A window that lives as long as the program; every question is answered with Cancel.
+// A window that lives as long as the program; every question is answered with Cancel, and
+// a message, which no benchmark expects, is printed.
 inline TfrmMain& ShownWindow(AppContext context = {})
 {
     context.programDirectory = "/nonexistent";
-    context.messageResponder = [](const std::string&, MessageKind, MessageButtons) { return false; };
+    context.messageResponder = [](const std::string& text, MessageKind, MessageButtons) {
+        std::fprintf(stderr, "message: %s\n", text.c_str());
+        return false;
+    };
     auto* window = new TfrmMain(std::move(context));
     window->Timer1->stop();
     window->show();

@@ -284,28 +284,25 @@ private:
             shown_ = candidates;
             return;
         }
-        if (!foldedCaptions_)
-            foldedCaptions_ = FoldCaptions();
-        Positions shown;
-        for (int row : candidates)
-            if (foldedCaptions_->Cell(static_cast<size_t>(row), 0).find(needle_) != std::string_view::npos)
-                shown.push_back(row);
-        shown_ = std::move(shown);
-    }
-
-    // The captions folded once, on the first filter after a fill: every keystroke then only searches.
-    std::unique_ptr<CellTable> FoldCaptions() const
-    {
-        size_t bytes = 0;
-        for (size_t row = 0; row < table_.RowCount(); ++row)
-            bytes += table_.Cell(row, 0).size();
-        auto folded = std::make_unique<CellTable>(1);
-        folded->Reserve(table_.RowCount(), bytes);
-        for (size_t row = 0; row < table_.RowCount(); ++row) {
-            folded->AddRow();
-            folded->AddCell(FoldShownBytes(table_.Cell(row, 0)));
+        if (!foldedCaptions_) {
+            // Folded once, on the first filter after a fill: every keystroke then only searches.
+            foldedCaptions_ = std::make_unique<FoldedTexts>();
+            for (size_t row = 0; row < table_.RowCount(); ++row)
+                foldedCaptions_->AddShownBytes(table_.Cell(row, 0));
         }
-        return folded;
+        Positions shown;
+        if (candidates.size() * 16 < table_.RowCount()) {
+            // A few rows left: looking at each costs less than a pass over all of them.
+            for (int row : candidates)
+                if (foldedCaptions_->Holds(static_cast<size_t>(row), needle_))
+                    shown.push_back(row);
+        } else {
+            const std::vector<bool> holding = foldedCaptions_->Holding(needle_);
+            for (int row : candidates)
+                if (holding[static_cast<size_t>(row)])
+                    shown.push_back(row);
+        }
+        shown_ = std::move(shown);
     }
 
     std::vector<TLinkListView::Column> columns_;
@@ -315,7 +312,7 @@ private:
     Positions shown_; // the table row at each position of the list, top to bottom: order_ filtered
     std::vector<bool> checked_; // by table row, so that sorting leaves the checks alone
     std::string needle_; // the filter, folded
-    std::unique_ptr<CellTable> foldedCaptions_; // by table row
+    std::unique_ptr<FoldedTexts> foldedCaptions_; // by table row
 };
 
 TLinkListView::TLinkListView(
