@@ -17,8 +17,9 @@ void PrintUsage(std::ostream& out)
            "  --help      show this text and exit\n"
            "  --version   show the version and exit\n"
            "\n"
-           "The settings (hsettings.dat) and the config.php to upload live beside the\n"
-           "program when its folder can be written, else in ~/.config/tallywick/.\n";
+           "A portable copy keeps its settings (hsettings.dat) and the config.php to\n"
+           "upload beside itself; an installed copy, or one whose folder cannot be\n"
+           "written, keeps them in ~/.config/tallywick/.\n";
 }
 
 } // namespace

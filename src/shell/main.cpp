@@ -34,7 +34,7 @@ int main(int argc, char** argv)
     TApplication application(argc, argv);
     ApplyWidgetStyle(application);
     application.setWindowIcon(BuiltInIcon());
-    application.setDesktopFileName(QStringLiteral("tallywick"));
+    application.setDesktopFileName(QStringLiteral("example.tallywick.Tallywick"));
 
     AppContext context;
     context.programDirectory = QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toStdString();
