@@ -1,6 +1,7 @@
 // tallywick-brand: the reseller's tool for the files that brand the program.
 
 #include "BrandCommands.h"
+#include "shell/AppVersion.h"
 
 #include <cstring>
 #include <iostream>
@@ -34,7 +35,8 @@ constexpr BrandCommand kCommands[] = {
 void PrintHelp(std::ostream& out)
 {
     out << "Usage: tallywick-brand COMMAND ARGUMENTS...\n"
-           "       tallywick-brand --help\n\nCommands:\n";
+           "       tallywick-brand --help\n"
+           "       tallywick-brand --version\n\nCommands:\n";
     for (const BrandCommand& command : kCommands) {
         out << "  " << command.name << " " << command.arguments << "\n";
         const char* line = command.description;
@@ -60,6 +62,10 @@ int main(int argc, char** argv)
     const std::string name = words[0];
     if (name == "--help" || name == "-h" || name == "help") {
         PrintHelp(std::cout);
+        return kExitSuccess;
+    }
+    if (name == "--version" && words.size() == 1) {
+        std::cout << "tallywick-brand " << kAppVersion << "\n";
         return kExitSuccess;
     }
     for (const BrandCommand& command : kCommands) {

@@ -16,7 +16,8 @@ class Launcher;
 }
 
 struct AppContext {
-    std::string programDirectory; // every file of the program lives here
+    std::string programDirectory; // the program's own files and the branding files live here
+    std::string settingsDirectory; // hsettings.dat and config.php; empty: the program directory
     std::string updateBaseUrl; // the update directory, ending in "/"; empty: no update server
     MessageResponder messageResponder; // empty: the real message boxes
     FolderChooser chooseFolder; // empty: the real folder dialog

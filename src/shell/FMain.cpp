@@ -287,13 +287,23 @@ void TfrmMain::btnSimpleClick()
 
 void TfrmMain::LoadServerSettings()
 {
-    if (auto settings = LoadServerSettingsFile(context_.programDirectory))
+    if (auto settings = LoadServerSettingsFile(SettingsDirectory()))
         ServerSettings = *settings;
 }
 
 void TfrmMain::SaveServerSettings()
 {
-    SaveServerSettingsFiles(context_.programDirectory, ServerSettings);
+    // The user's own folder may not exist yet; the program's folder is never made.
+    if (SettingsDirectory() != context_.programDirectory) {
+        std::error_code error;
+        std::filesystem::create_directories(SettingsDirectory(), error);
+    }
+    SaveServerSettingsFiles(SettingsDirectory(), ServerSettings);
+}
+
+const std::string& TfrmMain::SettingsDirectory() const
+{
+    return context_.settingsDirectory.empty() ? context_.programDirectory : context_.settingsDirectory;
 }
 
 void TfrmMain::btnPrepareWebPagesClick()

@@ -6,6 +6,7 @@
 #include "branding/BrandingInfo.h"
 #include "net/HttpClient.h"
 #include "shell/AppContext.h"
+#include "shell/AppVersion.h"
 #include "site/ServerSettings.h"
 #include "ui/MessageBox.h"
 
@@ -35,8 +36,6 @@ class TStatistics;
 class TPagePreparation;
 class TUpdateCheck;
 struct BrandingText;
-
-inline constexpr const char* kAppVersion = "2.01";
 
 class TfrmMain : public QWidget {
     Q_OBJECT
@@ -133,6 +132,8 @@ public:
 
     void LoadServerSettings();
     void SaveServerSettings();
+    // Where hsettings.dat and config.php are read and written.
+    const std::string& SettingsDirectory() const;
 
     // Web page preparation.
     std::string GetIncludePath();

@@ -142,6 +142,8 @@ void TfrmMain::BuildWindow()
     // The skin belongs to the main window, so a reseller's skin replaces it whole and every
     // window opened from here wears the one in force.
     setStyleSheet(BuiltInSkin());
+    // Likewise the icon: the windows opened from here show the one in force.
+    setWindowIcon(BuiltInIcon());
 
     pgcPrinc = new QStackedWidget(this);
     pgcPrinc->setObjectName(QStringLiteral("pgcPrinc"));

@@ -17,6 +17,15 @@ QString BuiltInSkin()
     return QString::fromUtf8(file.readAll());
 }
 
+QIcon BuiltInIcon()
+{
+    InitSkinResource();
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icon/%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 void ApplyWidgetStyle(QApplication& application)
 {
     application.setStyle(QStringLiteral("Fusion"));

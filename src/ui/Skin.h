@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QString>
 
 class QApplication;
@@ -9,3 +10,5 @@ class QApplication;
 QString BuiltInSkin();
 // The widget style under every skin, the same on every platform.
 void ApplyWidgetStyle(QApplication& application);
+// Tallywick's own icon at every size it was drawn for; a reseller's main.ico replaces it.
+QIcon BuiltInIcon();

@@ -418,15 +418,29 @@ TEST_F(BrandedWindow, ResellerSkinReplacesTheBuiltInOneOnlyWhenItIsWhole)
     }
 }
 
+bool ShowsBuiltInIcon(const QWidget& window)
+{
+    return window.windowIcon().pixmap(32, 32).toImage() == BuiltInIcon().pixmap(32, 32).toImage();
+}
+
 TEST_F(BrandedWindow, SkinAndIconNeedTheBrandingFile)
 {
     Put("mainskin.dat", SkinFileOf(QStringLiteral("QWidget { color: red; }")));
+    Put("main.ico", Picture("ICO", 32, 32, Qt::magenta));
     auto window = Open();
     EXPECT_EQ(window->styleSheet(), BuiltInSkin());
     EXPECT_FALSE(window->styleSheet().isEmpty());
+    EXPECT_TRUE(ShowsBuiltInIcon(*window));
 }
 
-TEST_F(BrandedWindow, IconFromMainIcoAndNothingFromABrokenOne)
+TEST(BuiltInIcon, HoldsEverySizeTheDesktopAsksFor)
+{
+    const QList<QSize> sizes = BuiltInIcon().availableSizes();
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        EXPECT_TRUE(sizes.contains(QSize(size, size))) << size;
+}
+
+TEST_F(BrandedWindow, IconFromMainIcoAndOurOwnInPlaceOfABrokenOne)
 {
     const std::string icon = Picture("ICO", 32, 32, Qt::magenta);
     const std::pair<std::string, bool> cases[]
@@ -435,7 +449,7 @@ TEST_F(BrandedWindow, IconFromMainIcoAndNothingFromABrokenOne)
         Brand(Tag("ApplicationName", "Icon"));
         Put("main.ico", bytes);
         auto window = Open();
-        EXPECT_EQ(!window->windowIcon().availableSizes().isEmpty(), loaded) << bytes.size();
+        EXPECT_EQ(ShowsBuiltInIcon(*window), !loaded) << bytes.size();
         if (loaded) {
             EXPECT_EQ(window->windowIcon().pixmap(32, 32).toImage().pixelColor(16, 16), QColor(Qt::magenta));
         }

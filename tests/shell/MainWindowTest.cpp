@@ -1,6 +1,8 @@
+#include "branding/BrandingFile.h"
 #include "shell/FMain.h"
 #include "site/FPrepare.h"
 #include "site/FSettings.h"
+#include "site/SettingsFiles.h"
 #include "support/FakeLauncher.h"
 #include "support/Placement.h"
 #include "support/RecordingServer.h"
@@ -33,10 +35,11 @@ struct Message {
 
 class MainWindow : public testing::Test {
 protected:
-    std::unique_ptr<TfrmMain> Open(const std::string& programDirectory)
+    std::unique_ptr<TfrmMain> Open(const std::string& programDirectory, const std::string& settingsDirectory = {})
     {
         AppContext context;
         context.programDirectory = programDirectory;
+        context.settingsDirectory = settingsDirectory;
         context.launcher = &launcher;
         context.messageResponder = [this](const std::string& text, MessageKind kind, MessageButtons buttons) {
             messages.push_back({text, kind, buttons});
@@ -177,6 +180,31 @@ TEST_F(MainWindow, SettingsOkWritesBothFilesAndALaterStartReadsThemBack)
 
     auto later = Open(folder.Path().string());
     EXPECT_EQ(later->ServerSettings, typed);
+}
+
+TEST_F(MainWindow, AnInstalledCopyKeepsSettingsInTheUsersFolderAndBrandingBesideItself)
+{
+    const std::filesystem::path program = folder.Path() / "usr" / "bin";
+    const std::filesystem::path user = folder.Path() / "home" / ".config" / "tallywick"; // not there yet
+    std::filesystem::create_directories(program);
+    ASSERT_EQ(WriteBrandingFile(program.string(), "<%%ApplicationName%%>Counter Pro<%%/ApplicationName%%>\r\n"), "");
+    const std::string stray = "[Settings]\r\nswebserver=http://beside.example\r\n";
+    WriteWholeFile((program / "hsettings.dat").string(), stray);
+
+    const ServerSettings typed{"http://site.example/counter", "db.host", "stats", "owner", "pw"};
+    {
+        auto window = Open(program.string(), user.string());
+        EXPECT_EQ(window->windowTitle(), "Counter Pro v2.01");
+        EXPECT_EQ(window->ServerSettings, ServerSettings{});
+        answerDialog = TypeSettings(typed, true);
+        window->btnSimple->click();
+    }
+    EXPECT_EQ(ReadServerSettingsText(ReadWholeFile((user / "hsettings.dat").string())), typed);
+    EXPECT_EQ(ReadWholeFile((user / "config.php").string()), MakeConfigPhp(typed));
+    EXPECT_EQ(ReadWholeFile((program / "hsettings.dat").string()), stray);
+    EXPECT_FALSE(std::filesystem::exists(program / "config.php"));
+
+    EXPECT_EQ(Open(program.string(), user.string())->ServerSettings, typed);
 }
 
 TEST_F(MainWindow, SettingsWindowOpensCentredAndFilledWithTheCurrentSettings)

@@ -1,0 +1,5 @@
+#pragma once
+
+// The program's own version: window caption, About window, update check, --version. The
+// packages take theirs from the build's project version, which a test keeps equal to this.
+inline constexpr const char* kAppVersion = "2.01";
