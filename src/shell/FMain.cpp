@@ -4,6 +4,8 @@
 #include "branding/BrandingRotation.h"
 #include "branding/BrandingView.h"
 #include "branding/SkinFile.h"
+#include "history/FHistory.h"
+#include "history/HistoryPages.h"
 #include "news/FNews.h"
 #include "news/NewsCommands.h"
 #include "news/StartupChecks.h"
@@ -25,6 +27,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDateTime>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -56,6 +59,10 @@ TfrmMain::TfrmMain(AppContext context, QWidget* parent)
         context_.chooseFolder = DialogFolderChooser();
     if (!context_.random)
         context_.random = SystemRandomPick();
+    if (!context_.chooseSaveFile)
+        context_.chooseSaveFile = DialogSaveFileChooser();
+    if (!context_.clock)
+        context_.clock = [] { return QDateTime::currentSecsSinceEpoch(); };
     if (!context_.readLastNewsId)
         context_.readLastNewsId = [this] { return ReadLastNewsId(context_.programDirectory); };
     if (!context_.writeLastNewsId)
@@ -366,10 +373,24 @@ void TfrmMain::bsSkinButton4Click()
     statistics_->bsSkinButton4Click();
 }
 
+void TfrmMain::btnHistoryClick()
+{
+    ShowHistory(PagesForHistory(*lvwPages));
+}
+void TfrmMain::ShowHistory(const std::vector<HistoryPage>& pages)
+{
+    TfrmHistory window(pages,
+        {&IdHTTP1, ServerSettings.siteUrl, &msgMain, context_.chooseSaveFile, context_.clock,
+            TimeZoneNamed(context_.timeZone)},
+        this);
+    ShowModal(window);
+}
+
 void TfrmMain::SetCommandsEnabled(bool enabled)
 {
-    for (QWidget* command : std::initializer_list<QWidget*>{btnSimple, btnPrepareWebPages, btnNews, bsSkinSpeedButton1,
-             btnSSelectAll, btnSClearAll, btnDeleteSeg, bsSkinButton4, btnRevfreshSegments, cbxQueryType, cbxRefType})
+    for (QWidget* command :
+        std::initializer_list<QWidget*>{btnSimple, btnPrepareWebPages, btnNews, bsSkinSpeedButton1, btnSSelectAll,
+            btnSClearAll, btnDeleteSeg, bsSkinButton4, btnRevfreshSegments, btnHistory, cbxQueryType, cbxRefType})
         command->setEnabled(enabled);
     // The page list keeps its focus; it only refuses to move its selection.
     lvwPages->SetBusy(!enabled);

@@ -30,6 +30,7 @@ class TMessageHint;
 class TNewsCommands;
 class TStartupChecks;
 class TStatistics;
+struct HistoryPage;
 class TPagePreparation;
 class TUpdateCheck;
 struct BrandingText;
@@ -75,6 +76,7 @@ public:
     QPushButton* btnDeleteSeg;
     QPushButton* bsSkinButton4;
     QPushButton* btnRevfreshSegments;
+    QPushButton* btnHistory;
     QLabel* lblTotalHits;
     QSplitter* splitter;
     TLinkListView* lvwReferers;
@@ -117,6 +119,7 @@ public:
     void cbxRefTypeChange();
     void btnDeleteSegClick();
     void bsSkinButton4Click();
+    void btnHistoryClick();
 
     void imgBannerClick();
     void gifBannerClick();
@@ -138,6 +141,8 @@ public:
     bool LoadReferers(int queryType, int refererType, const std::string& pageCode);
     bool FillRefererList(const std::string& answer);
     bool DeletePages(const std::string& deleteList);
+    // The History window over these pages, or over the whole site when none are given.
+    void ShowHistory(const std::vector<HistoryPage>& pages);
 
     // News and updates.
     void CheckForUpdate(bool Silent);
