@@ -35,15 +35,17 @@ AxisScale RoundAxis(std::int64_t largest, int wantedSteps)
         return {1, 1};
     const std::int64_t needed = largest / wantedSteps + (largest % wantedSteps != 0 ? 1 : 0);
     std::int64_t step = needed;
-    for (std::int64_t magnitude = 1; magnitude <= kLargest / 10; magnitude *= 10) {
-        const std::int64_t found = magnitude >= needed ? magnitude
-            : 2 * magnitude >= needed                  ? 2 * magnitude
-            : 5 * magnitude >= needed                  ? 5 * magnitude
-                                                       : 0;
+    for (std::int64_t magnitude = 1;; magnitude *= 10) {
+        const std::int64_t found = magnitude >= needed             ? magnitude
+            : magnitude <= kLargest / 2 && 2 * magnitude >= needed ? 2 * magnitude
+            : magnitude <= kLargest / 5 && 5 * magnitude >= needed ? 5 * magnitude
+                                                                   : 0;
         if (found != 0) {
             step = found;
             break;
         }
+        if (magnitude > kLargest / 10)
+            break;
     }
     const std::int64_t steps = largest / step + (largest % step != 0 ? 1 : 0);
     return {step, steps > kLargest / step ? kLargest : steps * step};

@@ -29,7 +29,7 @@ INSTANTIATE_TEST_SUITE_P(Values, Axis,
         AxisCase{10, 2, 10}, AxisCase{11, 5, 15}, AxisCase{99, 20, 100}, AxisCase{4210, 1000, 5000},
         AxisCase{100001, 50000, 150000},
         AxisCase{
-            std::numeric_limits<std::int64_t>::max(), 5000000000000000000, std::numeric_limits<std::int64_t>::max()}));
+            std::numeric_limits<std::int64_t>::max(), 2000000000000000000, std::numeric_limits<std::int64_t>::max()}));
 
 BarChartData ThreeBars()
 {
@@ -50,6 +50,8 @@ TEST(BarChart, ArrowKeysAndTheMouseMoveTheCurrentBar)
     TBarChart chart;
     chart.resize(400, 300);
     chart.SetData(ThreeBars());
+    chart.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&chart));
     std::vector<int> changes;
     QObject::connect(&chart, &TBarChart::CurrentBarChanged, [&](int bar) { changes.push_back(bar); });
     EXPECT_EQ(chart.CurrentBar(), -1);
