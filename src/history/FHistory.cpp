@@ -95,6 +95,7 @@ void TfrmHistory::BuildWindow()
     for (HistoryRange range : kAllHistoryRanges)
         cbxRange->addItem(QString::fromLatin1(RangeCaption(range)), static_cast<int>(range));
     cbxRange->setCurrentIndex(cbxRange->findData(static_cast<int>(HistoryRange::Last30Days)));
+    cbxRange->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     chkRobots = new QCheckBox(QString::fromLatin1(kRobotsCaption), this);
     chkRobots->setObjectName(QStringLiteral("chkRobots"));
     chkRobots->setToolTip(QStringLiteral("Views the counter recognised as robots and left out of the hits"));
@@ -317,7 +318,7 @@ void TfrmHistory::ShowHours()
 
     table_ = {.hasPrevious = previous > 0, .hasRobots = withRobots, .rows = {}};
     BarChartData chart;
-    chart.valuesName = QStringLiteral("This period");
+    chart.valuesName = previous > 0 ? QStringLiteral("This period") : QStringLiteral("Hits");
     chart.outlinesName = previous > 0 ? QStringLiteral("Previous period") : QString();
     chart.lineName = QString::fromLatin1(kRobotsCaption);
     for (std::size_t bar = previous; bar < sums.size(); ++bar) {
@@ -380,6 +381,8 @@ void TfrmHistory::FillTable()
             items.push_back(CountItem(row.robots, locale));
         model_->appendRow(items);
     }
+    // Without rows the message above has the room.
+    tblBars->setVisible(!table_.rows.empty());
     tblBars->resizeColumnToContents(0);
     tblBars->setColumnWidth(0, std::max(tblBars->columnWidth(0) + 24, 200));
     for (int column = 1; column + 1 < model_->columnCount(); ++column)

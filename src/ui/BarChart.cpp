@@ -298,9 +298,13 @@ void TBarChart::paintEvent(QPaintEvent*)
     const double middle = geometry.plot.left() + geometry.slot * (current_ + 0.5);
     const double barTop = std::min(geometry.Y(At(data_.values, current_)), geometry.Y(At(data_.outlines, current_)));
     double top = barTop - boxHeight - 6;
-    if (top < geometry.plot.top())
+    double left = middle - boxWidth / 2;
+    if (top < geometry.plot.top()) {
+        // No room above the bar: beside it, on the side with more room, so the bar stays in sight.
         top = geometry.plot.top() + 4;
-    const double left = std::clamp(middle - boxWidth / 2, 2.0, std::max(2.0, width() - boxWidth - 2));
+        left = middle > width() / 2.0 ? middle - geometry.slot / 2 - boxWidth - 4 : middle + geometry.slot / 2 + 4;
+    }
+    left = std::clamp(left, 2.0, std::max(2.0, width() - boxWidth - 2));
     const QRectF box(left, top, boxWidth, boxHeight);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(kOutlineColour, 1));
