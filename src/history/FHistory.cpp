@@ -240,35 +240,34 @@ bool TfrmHistory::LoadHistory()
     now_ = now;
     robots_.reset();
     hours_ = reply.hours;
-    bool shown = false;
     switch (reply.outcome) {
     case HistoryReply::Outcome::Failed: ShowMessage(QString::fromLatin1(kRefererTroubleText)); break;
     case HistoryReply::Outcome::NotKept: ShowMessage(QString::fromLatin1(kNoHistoryText)); break;
     case HistoryReply::Outcome::Hours:
-        shown = true;
-        if (RobotsShown() && !LoadRobots())
-            return shown;
-        ShowHours();
+        if (RobotsShown())
+            LoadRobots();
+        else
+            ShowHours();
         break;
     }
-    loaded_ = true;
-    return shown;
+    loaded_ = !closing_;
+    return reply.outcome == HistoryReply::Outcome::Hours;
 }
 
-bool TfrmHistory::LoadRobots()
+void TfrmHistory::LoadRobots()
 {
     SetLoading(true);
     const HistoryReply reply = RequestHistory(*context_.http, context_.siteUrl, kRobotsPageCodes, hours_.span);
     SetLoading(false);
     if (closing_)
-        return false;
+        return;
     if (reply.outcome == HistoryReply::Outcome::Hours)
         robots_ = reply.hours;
+    // The counted hits are shown whatever came for the robots.
     ShowHours();
     if (!robots_)
         lblStatus->setText(QString::fromLatin1(kRefererTroubleText));
     loaded_ = true;
-    return robots_.has_value();
 }
 
 void TfrmHistory::cbxRangeChange()

@@ -93,8 +93,8 @@ protected:
 private:
     void BuildWindow();
     void SetLoading(bool loading);
-    // Asks for the robots' hours over the span of the counted ones; false when none came.
-    bool LoadRobots();
+    // Asks for the robots' hours over the span of the counted ones, and shows both.
+    void LoadRobots();
     bool RobotsShown() const;
     // Draws, lists and sums up the hours that came, in the bars of their range.
     void ShowHours();

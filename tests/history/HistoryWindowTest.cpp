@@ -287,6 +287,21 @@ TEST_F(History, RobotsAreASecondRequestDrawnAsALineForTheWholeSiteOnly)
     OpenHistory([&](TfrmHistory& history) { EXPECT_FALSE(history.chkRobots->isVisible()); });
 }
 
+TEST_F(History, RobotsThatDoNotComeLeaveTheCountedHitsShown)
+{
+    answers["5:all"] = ServerAnswer::Text(KnownHours());
+    answers["5:robots"] = ServerAnswer::Text("OK", 500);
+    OpenHistory([&](TfrmHistory& history) {
+        history.chkRobots->click();
+        EXPECT_EQ(history.lblStatus->text(), kRefererTroubleText);
+        EXPECT_EQ(history.pgcChart->currentWidget(), history.chtHits);
+        ASSERT_EQ(history.Table().rows.size(), 30u);
+        EXPECT_EQ(history.Table().rows[28].hits, 8);
+        EXPECT_TRUE(history.chtHits->Data().line.empty());
+    });
+    EXPECT_TRUE(messages.empty());
+}
+
 struct OutcomeCase {
     const char* name;
     ServerAnswer answer;
