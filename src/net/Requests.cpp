@@ -40,11 +40,10 @@ bool FileExists(const std::string& path)
 
 } // namespace
 
-std::string PostForm(
+std::optional<std::string> PostFormAnswer(
     HttpClient& client, FormProfile profile, const std::string& baseUrl, const std::string& script, const Form& fields)
 {
     const bool userServer = profile == FormProfile::UserServer;
-    const std::string failure = userServer ? "BAD" : "";
     try {
         if (userServer)
             client.SetTimeLimit(std::chrono::milliseconds{60000});
@@ -53,11 +52,20 @@ std::string PostForm(
         const std::string url = userServer ? UserServerUrl(baseUrl, script) : NewsServerUrl(baseUrl, script);
         HttpResponse response = client.Post(url, form);
         if (!response.ok)
-            return failure;
+            return std::nullopt;
         return userServer ? std::move(response.body) : std::string(TrimControls(response.body));
     } catch (...) {
-        return failure;
+        return std::nullopt;
     }
+}
+
+std::string PostForm(
+    HttpClient& client, FormProfile profile, const std::string& baseUrl, const std::string& script, const Form& fields)
+{
+    std::optional<std::string> answer = PostFormAnswer(client, profile, baseUrl, script, fields);
+    if (!answer)
+        return profile == FormProfile::UserServer ? "BAD" : "";
+    return std::move(*answer);
 }
 
 bool HttpGetText(HttpClient& client, const std::string& url, std::string& text)

@@ -5,6 +5,7 @@
 
 #include "net/HttpClient.h"
 
+#include <optional>
 #include <string>
 
 namespace net {
@@ -20,6 +21,10 @@ enum class FormProfile {
 // The user's server answer is returned as received, the news server's without the bytes up to
 // 32 (blanks, line breaks, control characters) at either end; on failure "BAD" or the empty text.
 std::string PostForm(
+    HttpClient& client, FormProfile profile, const std::string& baseUrl, const std::string& script, const Form& fields);
+// The same request, with a failure told apart from any answer: nothing when it failed. A
+// caller that must not mistake a server's own "BAD" for a broken connection uses this one.
+std::optional<std::string> PostFormAnswer(
     HttpClient& client, FormProfile profile, const std::string& baseUrl, const std::string& script, const Form& fields);
 
 // True with the body, or false with an empty text. The connection is closed afterwards.

@@ -8,6 +8,7 @@
 #include "ui/MessageBox.h"
 #include "ui/SaveFileChooser.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -29,6 +30,11 @@ struct AppContext {
     // Uniform in [0, count), for the welcome page, banner and link picks; empty: a generator
     // seeded from the system's entropy and the clock.
     std::function<unsigned(unsigned count)> random;
+    // Seconds since the epoch; empty: the system clock.
+    std::function<std::int64_t()> clock;
+    // The IANA name of the time zone whose days and months the history shows; empty: this
+    // computer's.
+    std::string timeZone;
     // When not empty, the window opens on this welcome page as if the branding had picked it.
     std::string welcomeText;
     // The id of the news item read last; empty: LastNewsId in the branding file.

@@ -4,6 +4,8 @@
 #include "branding/BrandingRotation.h"
 #include "branding/BrandingView.h"
 #include "branding/SkinFile.h"
+#include "history/FHistory.h"
+#include "history/HistoryPages.h"
 #include "news/FNews.h"
 #include "news/NewsCommands.h"
 #include "news/StartupChecks.h"
@@ -26,6 +28,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDateTime>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -59,6 +62,8 @@ TfrmMain::TfrmMain(AppContext context, QWidget* parent)
         context_.chooseSaveFile = DialogCsvFileChooser();
     if (!context_.random)
         context_.random = SystemRandomPick();
+    if (!context_.clock)
+        context_.clock = [] { return QDateTime::currentSecsSinceEpoch(); };
     if (!context_.readLastNewsId)
         context_.readLastNewsId = [this] { return ReadLastNewsId(context_.programDirectory); };
     if (!context_.writeLastNewsId)
@@ -72,6 +77,9 @@ TfrmMain::TfrmMain(AppContext context, QWidget* parent)
         ListCommandsView{lvwPages, lvwReferers, edtPageFilter, lblPageFilter, btnSSelectAll, btnDeleteSeg,
             bsSkinButton4, btnRevfreshSegments},
         this);
+    listCommands_->OnShowHistory = [this](const std::string& pageCode, const std::string& url) {
+        ShowHistory({HistoryPage{pageCode, url}});
+    };
     preparation_ = std::make_unique<TPagePreparation>(
         IdHTTP1, ServerSettings, msgMain, context_.chooseFolder, context_.programDirectory, this, MainStatusPanel,
         MainGauge, PageFiles, [this] { ProcessPendingEvents(); }, [this](bool hold) { SetCommandsEnabled(!hold); });
@@ -396,10 +404,24 @@ void TfrmMain::lvwReferersContextPopup(const QPoint& position)
     listCommands_->lvwReferersContextPopup(position);
 }
 
+void TfrmMain::btnHistoryClick()
+{
+    ShowHistory(PagesForHistory(*lvwPages));
+}
+void TfrmMain::ShowHistory(const std::vector<HistoryPage>& pages)
+{
+    TfrmHistory window(pages,
+        {&IdHTTP1, ServerSettings.siteUrl, &msgMain, context_.chooseSaveFile, context_.clock,
+            TimeZoneNamed(context_.timeZone)},
+        this);
+    ShowModal(window);
+}
+
 void TfrmMain::SetCommandsEnabled(bool enabled)
 {
-    for (QWidget* command : std::initializer_list<QWidget*>{btnSimple, btnPrepareWebPages, btnNews, bsSkinSpeedButton1,
-             btnSSelectAll, btnSClearAll, btnDeleteSeg, bsSkinButton4, btnRevfreshSegments, cbxQueryType, cbxRefType})
+    for (QWidget* command :
+        std::initializer_list<QWidget*>{btnSimple, btnPrepareWebPages, btnNews, bsSkinSpeedButton1, btnSSelectAll,
+            btnSClearAll, btnDeleteSeg, bsSkinButton4, btnRevfreshSegments, btnHistory, cbxQueryType, cbxRefType})
         command->setEnabled(enabled);
     // The page list keeps its focus; it only refuses to move its selection.
     lvwPages->SetBusy(!enabled);

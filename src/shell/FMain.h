@@ -33,6 +33,7 @@ class TMessageHint;
 class TNewsCommands;
 class TStartupChecks;
 class TStatistics;
+struct HistoryPage;
 class TPagePreparation;
 class TUpdateCheck;
 struct BrandingText;
@@ -78,6 +79,7 @@ public:
     QPushButton* btnDeleteSeg;
     QPushButton* bsSkinButton4;
     QPushButton* btnRevfreshSegments;
+    QPushButton* btnHistory;
     QLabel* lblTotalHits;
     QSplitter* splitter;
     TLinkListView* lvwReferers;
@@ -123,6 +125,7 @@ public:
     void edtPageFilterChange();
     void lvwPagesContextPopup(const QPoint& position);
     void lvwReferersContextPopup(const QPoint& position);
+    void btnHistoryClick();
 
     void imgBannerClick();
     void gifBannerClick();
@@ -146,6 +149,8 @@ public:
     bool LoadReferers(int queryType, int refererType, const std::string& pageCode);
     bool FillRefererList(const std::string& answer);
     bool DeletePages(const std::string& deleteList);
+    // The History window over these pages, or over the whole site when none are given.
+    void ShowHistory(const std::vector<HistoryPage>& pages);
 
     // Filtering, copying and exporting the lists, their menus and keys.
     TListCommands& ListCommands() { return *listCommands_; }

@@ -315,11 +315,13 @@ QWidget* TfrmMain::BuildStatisticsArea()
     btnDeleteSeg = TextButton("btnDeleteSeg", "Delete", listBar);
     bsSkinButton4 = TextButton("bsSkinButton4", "Delete All", listBar);
     btnRevfreshSegments = TextButton("btnRevfreshSegments", "Refresh", listBar);
+    btnHistory = TextButton("btnHistory", "History", listBar);
     lblTotalHits = new QLabel(QStringLiteral("Total: 0 hits"), listBar);
     lblTotalHits->setObjectName(QStringLiteral("lblTotalHits"));
     auto* listBarLayout = new QHBoxLayout(listBar);
     listBarLayout->setContentsMargins(4, 2, 8, 2);
-    for (QPushButton* button : {btnSSelectAll, btnSClearAll, btnDeleteSeg, bsSkinButton4, btnRevfreshSegments})
+    for (QPushButton* button :
+        {btnSSelectAll, btnSClearAll, btnDeleteSeg, bsSkinButton4, btnRevfreshSegments, btnHistory})
         listBarLayout->addWidget(button);
     listBarLayout->addStretch();
     listBarLayout->addWidget(lblTotalHits);
@@ -383,6 +385,7 @@ QWidget* TfrmMain::BuildStatisticsArea()
     connect(btnSClearAll, &QPushButton::clicked, this, Guarded(this, &TfrmMain::btnSClearAllClick));
     connect(btnDeleteSeg, &QPushButton::clicked, this, Guarded(this, &TfrmMain::btnDeleteSegClick));
     connect(bsSkinButton4, &QPushButton::clicked, this, Guarded(this, &TfrmMain::bsSkinButton4Click));
+    connect(btnHistory, &QPushButton::clicked, this, Guarded(this, &TfrmMain::btnHistoryClick));
     connect(lvwPages, &TLinkListView::RowSelectionChanged, this, Guarded(this, &TfrmMain::lvwPagesSelectItem));
     connect(cbxQueryType, &QComboBox::currentIndexChanged, this, Guarded(this, &TfrmMain::cbxQueryTypeChange));
     connect(cbxRefType, &QComboBox::currentIndexChanged, this, Guarded(this, &TfrmMain::cbxRefTypeChange));

@@ -1,10 +1,10 @@
 // Rows out of the lists: copied for a spreadsheet, or exported to a CSV file.
 #include "stats/ListCommands.h"
 
-#include "platform/ReplaceFile.h"
 #include "ui/LinkListView.h"
 #include "ui/ListText.h"
 #include "ui/MessageBox.h"
+#include "ui/SaveFileChooser.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -17,14 +17,6 @@ namespace {
 
 constexpr int kPageHitsColumn = 1;
 constexpr int kRefererHitsColumn = 3;
-
-// A failed write names the file it failed on, then ": " and the reason; the message names the
-// file the user chose, which the temporary file beside it is not.
-std::string_view ReasonOf(std::string_view failure)
-{
-    const size_t separator = failure.rfind(": ");
-    return separator == std::string_view::npos ? failure : failure.substr(separator + 2);
-}
 
 } // namespace
 
@@ -69,18 +61,15 @@ void TListCommands::ExportReferers()
 void TListCommands::Export(const TLinkListView& list, const char* suggestedName, std::vector<int> integerColumns)
 {
     const std::filesystem::path folder = exportFolder_.empty() ? QDir::homePath().toStdString() : exportFolder_;
-    const std::optional<std::string> path
-        = chooseSaveFile_(dialogParent_, "Export CSV", (folder / suggestedName).string());
-    if (!path || path->empty())
-        return;
-    exportFolder_ = std::filesystem::path(*path).parent_path().string();
-
-    // The rows as they are now: a request may have refilled the list while the dialog was open.
-    std::vector<int> rows(static_cast<size_t>(list.RowCount()));
-    std::iota(rows.begin(), rows.end(), 0);
-    const std::string failure
-        = platform::ReplaceFileContents(*path, ListText(list, rows, ListTextFormat::Csv, integerColumns));
-    if (!failure.empty())
-        messages_.Show("The list could not be exported to \"" + *path + "\": " + std::string(ReasonOf(failure)) + ".",
-            MessageKind::Warning, MessageButtons::Ok);
+    const std::optional<std::string> path = ExportToChosenFile(
+        chooseSaveFile_, dialogParent_, (folder / suggestedName).string(),
+        [&] {
+            // The rows as they are now: a request may have refilled the list while the dialog was open.
+            std::vector<int> rows(static_cast<size_t>(list.RowCount()));
+            std::iota(rows.begin(), rows.end(), 0);
+            return ListText(list, rows, ListTextFormat::Csv, integerColumns);
+        },
+        messages_, "The list");
+    if (path)
+        exportFolder_ = std::filesystem::path(*path).parent_path().string();
 }

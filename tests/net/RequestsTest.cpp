@@ -111,6 +111,9 @@ TEST_P(PostFormAnswerTest, UserAnswersStayAsReceivedNewsAnswersAreTrimmed)
     server.Answer("/a.php", ServerAnswer::Text(GetParam().body));
     EXPECT_EQ(PostForm(client, FormProfile::UserServer, server.Url(), "a.php", {}), GetParam().user);
     EXPECT_EQ(PostForm(client, FormProfile::NewsServer, server.Url(), "a.php", {}), GetParam().news);
+    // A server's own "BAD" or empty answer is an answer, not a failure.
+    EXPECT_EQ(PostFormAnswer(client, FormProfile::UserServer, server.Url(), "a.php", {}), GetParam().user);
+    EXPECT_EQ(PostFormAnswer(client, FormProfile::NewsServer, server.Url(), "a.php", {}), GetParam().news);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, PostFormAnswerTest,
@@ -119,6 +122,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, PostFormAnswerTest,
         AnswerCase{"InnerBlanksStay", "\nA  B\n", "\nA  B\n", "A  B"},
         AnswerCase{"DeleteIsNoBlank", "\r\n \x7f\x20", "\r\n \x7f\x20", "\x7f"},
         AnswerCase{"HighBytesAreNotBlanks", "\xa0OK\xff", "\xa0OK\xff", "\xa0OK\xff"}, AnswerCase{"Empty", "", "", ""},
+        AnswerCase{"TheServersOwnBad", "BAD", "BAD", "BAD"},
         AnswerCase{"ErrorPageWithStatus200", "<html>oops</html>", "<html>oops</html>", "<html>oops</html>"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -134,6 +138,7 @@ TEST_P(RequestFailureTest, EveryShapeTurnsAFailureIntoItsFixedResult)
     server.Answer("/x.php", GetParam().answer);
 
     EXPECT_EQ(PostForm(client, FormProfile::UserServer, server.Url(), "x.php", {{"action", "1"}}), "BAD");
+    EXPECT_EQ(PostFormAnswer(client, FormProfile::UserServer, server.Url(), "x.php", {}), std::nullopt);
     client.SetTimeLimit(300ms); // keep the never-answering case short after the 60000 ms above
     EXPECT_EQ(PostForm(client, FormProfile::NewsServer, server.Url(), "x.php", {{"id", "1"}}), "");
 

@@ -41,3 +41,19 @@ INSTANTIATE_TEST_SUITE_P(Sizes, WindowPlacement,
         PlacementCase{"AsLarge", 0, 0}, PlacementCase{"Wider", 40, -300}, PlacementCase{"Taller", -400, 40},
         PlacementCase{"Larger", 1, 1}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(WindowPlacementOver, CentresOverTheOwnerAndStaysOnTheScreen)
+{
+    QWidget owner;
+    const QRect area = owner.screen()->availableGeometry();
+    owner.setGeometry(area.left() + 100, area.top() + 80, 500, 400);
+    QWidget window;
+    window.resize(300, 200);
+    CenterOver(window, owner);
+    EXPECT_EQ(QRect(window.pos(), window.size()).center(), owner.frameGeometry().center());
+
+    // An owner at the screen's corner: the window moves onto the screen.
+    owner.move(area.topLeft() - QPoint(200, 150));
+    CenterOver(window, owner);
+    EXPECT_EQ(window.pos(), area.topLeft());
+}
