@@ -260,7 +260,8 @@ std::string IncludeStatement(const std::string& includePath)
 std::optional<std::string> IncludePathFromAnswer(const std::string& answer)
 {
     const std::string path = answer.substr(0, answer.find_first_of("\r\n"));
-    if (path.empty() || path == kNoIncludePathAnswer)
+    if (path.empty() || path == kNoIncludePathAnswer || path.find('\'') != std::string::npos
+        || path.find('\0') != std::string::npos || path.back() == '\\')
         return std::nullopt;
     return path;
 }
@@ -270,10 +271,21 @@ PreparedPage PreparePage(std::string_view pageBytes, const std::string& includeP
     PreparedPage prepared;
     if (pageBytes.empty())
         return prepared;
+    // Lines of ours on top are not part of the page: what must come first is read behind
+    // them. Earlier runs stacked a new line on a stale one when the counter's folder moved.
     const std::string_view firstLine = FirstLine(pageBytes);
-    const OurInclude top = RecogniseLine(TrimControls(firstLine), includePath);
-    // A line of ours on top is not part of the page: what must come first is read behind it.
-    const std::string_view page = top == OurInclude::None ? pageBytes : AfterFirstLine(pageBytes, firstLine.size());
+    OurInclude top = OurInclude::None;
+    std::string_view page = pageBytes;
+    size_t ours = 0;
+    for (;;) {
+        const std::string_view line = FirstLine(page);
+        const OurInclude whose = RecogniseLine(TrimControls(line), includePath);
+        if (whose == OurInclude::None)
+            break;
+        if (ours++ == 0)
+            top = whose;
+        page = AfterFirstLine(page, line.size());
+    }
     const PageStart start = ReadPageStart(page);
 
     std::string head; // a line put on top
@@ -307,9 +319,9 @@ PreparedPage PreparePage(std::string_view pageBytes, const std::string& includeP
         break;
     }
     case PageStart::Kind::Free:
-        if (top == OurInclude::ThisPath)
+        if (top == OurInclude::ThisPath && ours == 1)
             break;
-        head = IncludeLine(includePath);
+        head = top == OurInclude::ThisPath ? std::string(firstLine) : IncludeLine(includePath);
         head += "\r\n";
         body = page;
         break;

@@ -19,7 +19,9 @@ std::string IncludeStatement(const std::string& includePath);
 
 // The path to use from what showmainpath.php answered, cut at its first CR or LF (scripts
 // often end with a stray newline, and a line break would tear the include line in two).
-// Nothing when the answer is empty, "BADPATH", or nothing is left before the break.
+// Nothing when the answer is empty, "BADPATH", nothing is left before the break, or the
+// path cannot stand between the line's single quotes (a quote, a NUL byte, a backslash at
+// the end): no page may get a broken include line.
 std::optional<std::string> IncludePathFromAnswer(const std::string& answer);
 
 struct PreparedPage {
@@ -32,9 +34,10 @@ struct PreparedPage {
 // The page as it must be written back, every line ending in CR LF; no lines, no bytes.
 // A page that must begin with declare(...) or "namespace Name;" gets IncludeStatement right
 // behind those statements, unless it is there already. Any other page gets IncludeLine on
-// top, unless its first line, trimmed, is that line already. One of our include lines or
-// statements for another path is replaced, not stacked; a line of ours on top of a page that
-// must begin with declare or namespace is taken away, since it stops the page.
+// top, unless its first line, trimmed, is our line for this path already (guarded or not).
+// Our include lines or statements for another path are replaced, not stacked: lines of ours
+// below the first one go, and so do lines of ours on top of a page that must begin with
+// declare or namespace, which they would stop.
 PreparedPage PreparePage(std::string_view pageBytes, const std::string& includePath);
 
 // The whole file, or nothing with `error` saying why.

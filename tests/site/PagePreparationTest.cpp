@@ -63,6 +63,11 @@ INSTANTIATE_TEST_SUITE_P(Answers, IncludePathFromAnswerTest,
         AnswerCase{"LoneCrInside", "/srv/a\rb.php", "/srv/a"},
         // Taken whole otherwise: blanks belong to the path, and only the exact word is refused.
         AnswerCase{"BlanksKept", " /srv/main.php ", " /srv/main.php "},
+        // What would break the quoted path in the line.
+        AnswerCase{"Quote", "/srv/it's/count.php", std::nullopt},
+        AnswerCase{"NulByte", "/srv/a\0b/count.php"s, std::nullopt},
+        AnswerCase{"BackslashAtTheEnd", "C:\\site\\", std::nullopt},
+        AnswerCase{"WindowsPath", "C:\\site\\count.php", "C:\\site\\count.php"},
         AnswerCase{"OtherCaseIsAPath", "badpath", "badpath"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -106,6 +111,10 @@ INSTANTIATE_TEST_SUITE_P(Pages, PreparePageTest,
         PageCase{"UnguardedLineOfThisPath", kUnguardedLine + "\r\n<p>\r\n", kUnguardedLine + "\r\n<p>\r\n"},
         PageCase{"LineOfAMovedFolder", " " + kMovedLine + "\n<p>\n", kLine + "\r\n<p>\r\n"},
         PageCase{"UnguardedLineOfAMovedFolderOnWindows", kMovedUnguardedLine + "\r\n<p>\r\n", kLine + "\r\n<p>\r\n"},
+        PageCase{"StaleLinesBelowOurs",
+            kUnguardedLine + "\r\n" + kMovedLine + "\r\n" + kMovedUnguardedLine + "\r\n<p>\r\n",
+            kUnguardedLine + "\r\n<p>\r\n"},
+        PageCase{"StaleLinesOnly", kMovedLine + "\r\n" + kMovedUnguardedLine + "\r\n<p>\r\n", kLine + "\r\n<p>\r\n"},
         // The site's own includes have the same form, yet are never touched.
         PageCase{"SitesOwnRelativeInclude", "<?php include 'header.php';?>\n<p>\n",
             kLine + "\r\n<?php include 'header.php';?>\r\n<p>\r\n"},
