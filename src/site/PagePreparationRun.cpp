@@ -127,6 +127,8 @@ void TPagePreparation::Run()
 
     TfrmPrepare window(messages_, folderChooser_, programDirectory_, parent_);
     window.edtCode->setText(ToDisplay(IncludeLine(*includePath)));
+    // The line is longer than the edit: show how it begins.
+    window.edtCode->setCursorPosition(0);
     if (showModal_(window) != QDialog::Accepted)
         return;
     PreparePages(*includePath, window.Folder(), window.chkSubFolders->isChecked());
