@@ -152,10 +152,11 @@ TEST_F(PreparedSite, EveryPageStillAnswersAndCounts)
     EXPECT_EQ(ReadWholeFile(Site("/legacy.php")), kPages.at("/legacy.php"));
     for (const auto& entry : fs::directory_iterator(Site("/counter-k7q2"))) {
         const std::string name = entry.path().filename().string();
-        if (name != "config.php")
+        if (name != "config.php") {
             EXPECT_EQ(ReadWholeFile(entry.path().string()),
                 ReadWholeFile(std::string(TALLYWICK_SERVER_SCRIPTS) + "/counter/" + name))
                 << name;
+        }
     }
 
     ExpectEveryPageAsBefore();
