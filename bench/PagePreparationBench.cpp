@@ -28,7 +28,7 @@
 namespace {
 
 constexpr int kPages = 10000;
-const std::string kIncludeLine = IncludeLine("/home/user/public_html/counter/main.php");
+const std::string kIncludePath = "/home/user/public_html/counter/count.php";
 
 // About 4 KiB of HTML in LF lines, different for every page.
 std::string PageText(int number)
@@ -121,9 +121,9 @@ void PreparePageFiles(benchmark::State& state)
         site.Reset();
         state.ResumeTiming();
         for (const std::string& path : CollectPageFiles(site.Folder(), true)) {
-            const std::string error = PreparePageFile(path, kIncludeLine);
-            if (!error.empty())
-                throw std::runtime_error(error);
+            const PageFileResult result = PreparePageFile(path, kIncludePath);
+            if (!result.error.empty())
+                throw std::runtime_error(result.error);
         }
     }
     state.counters["pages"] = kPages;
@@ -149,7 +149,7 @@ void PreparePagesWithStatusBar(benchmark::State& state)
         site.Reset();
         pageFiles.clear();
         state.ResumeTiming();
-        run.PreparePages(kIncludeLine, site.Folder(), true);
+        run.PreparePages(kIncludePath, site.Folder(), true);
     }
     state.counters["pages"] = static_cast<double>(pageFiles.size());
 }

@@ -99,11 +99,19 @@ void TfrmPrepare::btnBrowseClick()
 
 void TfrmPrepare::btnStartClick()
 {
-    if (IsExistingFolder(Folder())) {
-        accept();
+    const std::string folder = Folder();
+    if (!IsExistingFolder(folder)) {
+        messages_.Show("Please provide a valid folder.", MessageKind::Information, MessageButtons::Ok);
         return;
     }
-    messages_.Show("Please provide a valid folder.", MessageKind::Information, MessageButtons::Ok);
+    if (IsCounterFolder(folder)) {
+        messages_.Show("This folder holds the counter's own scripts (count.php and actions.php). They must stay as "
+                       "they are: with the include line they would stop working, and with them every counted page. "
+                       "Please select the folder of your web pages.",
+            MessageKind::Information, MessageButtons::Ok);
+        return;
+    }
+    accept();
 }
 
 void TfrmPrepare::btnCancelClick()

@@ -13,7 +13,7 @@ class TMessageBox;
 
 // The Prepare Web Pages window: which folder to prepare, whether its subfolders too, and
 // the include line that will be put on top of every page. Start closes it with OK only
-// when the folder exists; Cancel closes it with Cancel.
+// when the folder exists and is not the counter's own; Cancel closes it with Cancel.
 class TfrmPrepare : public QDialog {
     Q_OBJECT
 public:

@@ -13,6 +13,8 @@
 
 #include <optional>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -51,6 +53,26 @@ public:
 private:
     bool& flag_;
 };
+
+// The pages a run left as they were, named from the chosen folder, with what to do by hand.
+std::string LeftAloneMessage(
+    const std::vector<std::string>& pages, const std::string& folder, const std::string& includePath)
+{
+    constexpr size_t kNamed = 20;
+    std::string text = "These pages begin with declare(...) or namespace, and the counter's include could not be "
+                       "placed in them with certainty, so they were left as they were:\n\n";
+    for (size_t i = 0; i < pages.size() && i < kNamed; ++i) {
+        const std::string& page = pages[i];
+        const bool inFolder = page.size() > folder.size() + 1 && page.compare(0, folder.size(), folder) == 0;
+        text += (inFolder ? page.substr(folder.size() + 1) : page) + "\n";
+    }
+    if (pages.size() > kNamed)
+        text += "... and " + std::to_string(pages.size() - kNamed) + " more\n";
+    return text
+        + "\nTo count their views, add this statement to each of them by hand, right behind its declare(...) "
+          "and namespace statements (inside the braces of a braced namespace):\n\n"
+        + IncludeStatement(includePath);
+}
 
 } // namespace
 
@@ -102,16 +124,17 @@ void TPagePreparation::Run()
             MessageKind::Information, MessageButtons::Ok);
         return;
     }
-    const std::string includeLine = IncludeLine(*includePath);
 
     TfrmPrepare window(messages_, folderChooser_, programDirectory_, parent_);
-    window.edtCode->setText(ToDisplay(includeLine));
+    window.edtCode->setText(ToDisplay(IncludeLine(*includePath)));
+    // The line is longer than the edit: show how it begins.
+    window.edtCode->setCursorPosition(0);
     if (showModal_(window) != QDialog::Accepted)
         return;
-    PreparePages(includeLine, window.Folder(), window.chkSubFolders->isChecked());
+    PreparePages(*includePath, window.Folder(), window.chkSubFolders->isChecked());
 }
 
-void TPagePreparation::PreparePages(const std::string& includeLine, const std::string& folder, bool subFolders)
+void TPagePreparation::PreparePages(const std::string& includePath, const std::string& folder, bool subFolders)
 {
     CommandsHeld held(holdCommands_);
     auto pump = [this] {
@@ -127,14 +150,23 @@ void TPagePreparation::PreparePages(const std::string& includeLine, const std::s
     // A bar whose maximum is 0 would show the endless busy animation: keep it still instead.
     gauge_->setRange(0, count > 0 ? count : 1);
     gauge_->setValue(0);
+    int written = 0;
+    std::vector<std::string> leftAlone;
     for (int n = 1; n <= count; ++n) {
         gauge_->setValue(n);
         pump();
-        const std::string error = PreparePageFile(pageFiles_[static_cast<size_t>(n - 1)], includeLine);
-        if (!error.empty())
-            throw std::runtime_error(error);
+        const std::string& page = pageFiles_[static_cast<size_t>(n - 1)];
+        const PageFileResult result = PreparePageFile(page, includePath);
+        if (!result.error.empty())
+            throw std::runtime_error(result.error);
+        if (result.leftAlone)
+            leftAlone.push_back(page);
+        else
+            ++written;
     }
 
-    statusPanel_->setText(QStringLiteral("Process Completed: %1 files modified").arg(count));
+    statusPanel_->setText(QStringLiteral("Process Completed: %1 files modified").arg(written));
     pump();
+    if (!leftAlone.empty())
+        messages_.Show(LeftAloneMessage(leftAlone, folder, includePath), MessageKind::Information, MessageButtons::Ok);
 }

@@ -48,8 +48,9 @@ public:
     // naming it: the pages before it keep their change, the rest stay as they were.
     void Run();
     // What Run does once the user pressed Start: the walk, then every page with the status
-    // bar following. Throws like Run.
-    void PreparePages(const std::string& includeLine, const std::string& folder, bool subFolders);
+    // bar following, then one message naming the pages that had to be left as they were.
+    // Throws like Run.
+    void PreparePages(const std::string& includePath, const std::string& folder, bool subFolders);
 
 private:
     net::HttpClient& client_;

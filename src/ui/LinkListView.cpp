@@ -1,6 +1,7 @@
 #include "ui/LinkListView.h"
 
 #include "platform/LargePages.h"
+#include "text/TextRoutines.h"
 #include "ui/FoldedText.h"
 #include "ui/Text.h"
 
@@ -344,7 +345,12 @@ TLinkListView::~TLinkListView() = default;
 
 bool TLinkListView::IsLinkText(std::string_view text)
 {
-    return text.find("://") != std::string_view::npos || text.find("mailto:") != std::string_view::npos;
+    // Visitors choose what lands in these cells (a referring domain, a keyword): only web and
+    // mail addresses may open, never a file, a share or another program's scheme.
+    for (const std::string_view scheme : {"http://", "https://", "mailto:"})
+        if (EqualsIgnoringCase(text.substr(0, scheme.size()), scheme))
+            return true;
+    return false;
 }
 
 void TLinkListView::SetRows(CellTable rows)

@@ -3,7 +3,8 @@
 // A report-style list whose rows are byte texts: the first cells are shown in columns,
 // further cells ride along hidden (a record code, say). Rows are shown in ascending text
 // order of their caption; a header click sorts by that column and a second click reverses.
-// A cell whose text contains "://" or "mailto:" is drawn as a link and opens on a click.
+// A cell whose text begins with "http://", "https://" or "mailto:" (in any letter case) is
+// drawn as a link and opens on a click; every other cell is plain text.
 // The rows stay where the table put them: sorting and filtering only change which rows are
 // shown, and in which order.
 

@@ -25,6 +25,10 @@ MessageResponder DialogResponder(QWidget* parent)
             buttons == MessageButtons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok,
             owner.data());
         box.setDefaultButton(QMessageBox::Ok);
+        // Messages name files and carry lines to copy (the statement to add by hand): shown
+        // as written, never read as HTML, and selectable.
+        box.setTextFormat(Qt::PlainText);
+        box.setTextInteractionFlags(Qt::TextSelectableByMouse);
         return box.exec() == QMessageBox::Ok;
     };
 }

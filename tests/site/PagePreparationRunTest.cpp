@@ -28,8 +28,8 @@ using namespace std::string_literals;
 
 namespace {
 
-const std::string kPath = "/home/u/public_html/counter/main.php";
-const std::string kLine = "<?php include '" + kPath + "';?>";
+const std::string kPath = "/home/u/public_html/counter/count.php";
+const std::string kLine = "<?php if (is_file('" + kPath + "')) include '" + kPath + "';?>";
 
 struct ShownMessage {
     std::string text;
@@ -288,6 +288,99 @@ TEST_F(PagePreparationRunTest, AnotherRunPressedMeanwhileDoesNothing)
     EXPECT_EQ(ReadWholeFile(Site("a.php")), kLine + "\r\na\r\n");
 }
 
+// A mirrored site as owners keep it: the counter's folder inside, and pages that must begin
+// with declare or namespace.
+class SiteWithTheCounterTest : public PagePreparationRunTest {
+protected:
+    void SetUp() override
+    {
+        AnswerPath(kPath);
+        for (const char* folder : {"counter", "blog"})
+            fs::create_directories(site_.Path() / folder);
+        for (const auto& [name, bytes] : scripts_)
+            WriteWholeFile(Site(name), bytes);
+        WriteWholeFile(Site("index.php"), "<p>home</p>\n");
+        WriteWholeFile(Site("blog/strict.php"), "<?php\ndeclare(strict_types=1);\necho 1;\n");
+        for (const auto& [name, bytes] : leftAlone_)
+            WriteWholeFile(Site(name), bytes);
+        folder_ = site_.Path().string();
+        subFolders_ = true;
+    }
+
+    void ExpectUntouched()
+    {
+        for (const auto& [name, bytes] : scripts_)
+            EXPECT_EQ(ReadWholeFile(Site(name)), bytes) << name;
+        for (const auto& [name, bytes] : leftAlone_)
+            EXPECT_EQ(ReadWholeFile(Site(name)), bytes) << name;
+    }
+
+    const std::vector<std::pair<std::string, std::string>> scripts_ = {{"counter/count.php", "<?php\nnamespace C;\n"},
+        {"counter/actions.php", "<?php\ndeclare(strict_types=1);\n"}, {"counter/showmainpath.php", "<?php\n"}};
+    const std::vector<std::pair<std::string, std::string>> leftAlone_
+        = {{"blog/braced.php", "<?php\nnamespace Blog {\n}\n"}, {"marked.php", "\xEF\xBB\xBF<?php namespace A;\n"}};
+};
+
+TEST_F(SiteWithTheCounterTest, SkipsTheCountersFolderAndNamesThePagesLeftAlone)
+{
+    run_.Run();
+
+    ExpectUntouched();
+    EXPECT_EQ(ReadWholeFile(Site("index.php")), kLine + "\r\n<p>home</p>\r\n");
+    EXPECT_EQ(ReadWholeFile(Site("blog/strict.php")),
+        "<?php\r\ndeclare(strict_types=1); if (\\is_file('" + kPath + "')) include '" + kPath + "';\r\necho 1;\r\n");
+    EXPECT_EQ(pageFiles_,
+        (std::vector<std::string>{
+            Site("blog/braced.php"), Site("blog/strict.php"), Site("index.php"), Site("marked.php")}));
+    EXPECT_EQ(status_.text(), "Process Completed: 2 files modified");
+    ASSERT_EQ(shown_.size(), 1u);
+    EXPECT_EQ(shown_[0].kind, MessageKind::Information);
+    EXPECT_EQ(shown_[0].buttons, MessageButtons::Ok);
+    const std::string& text = shown_[0].text;
+    EXPECT_NE(text.find("\nblog/braced.php\nmarked.php\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("strict.php"), std::string::npos) << text;
+    const std::string statement = "if (\\is_file('" + kPath + "')) include '" + kPath + "';";
+    EXPECT_EQ(text.substr(text.size() - statement.size()), statement) << text;
+    EXPECT_EQ(moments_.back().status, "Process Completed: 2 files modified") << "the message comes after the count";
+
+    // The next run finds everything in place and says the same.
+    shown_.clear();
+    const std::string strict = ReadWholeFile(Site("blog/strict.php"));
+    run_.Run();
+    EXPECT_EQ(ReadWholeFile(Site("blog/strict.php")), strict);
+    EXPECT_EQ(status_.text(), "Process Completed: 2 files modified");
+    EXPECT_EQ(shown_.size(), 1u);
+    ExpectUntouched();
+}
+
+TEST_F(SiteWithTheCounterTest, TheCountersFolderChosenItselfWritesNothingAndSaysWhy)
+{
+    folder_ = Site("counter");
+
+    run_.Run();
+
+    ASSERT_EQ(shown_.size(), 1u);
+    EXPECT_NE(shown_[0].text.find("counter's own scripts"), std::string::npos) << shown_[0].text;
+    EXPECT_EQ(shown_[0].kind, MessageKind::Information);
+    EXPECT_EQ(shown_[0].buttons, MessageButtons::Ok);
+    ExpectUntouched();
+    EXPECT_EQ(status_.text(), "Ready");
+    EXPECT_TRUE(holds_.empty());
+}
+
+TEST_F(SiteWithTheCounterTest, ALongListNamesTwentyPagesAndCountsTheRest)
+{
+    for (int n = 0; n < 25; ++n)
+        WriteWholeFile(Site("blog/n" + std::to_string(100 + n) + ".php"), "<?php namespace N {\n}\n");
+
+    run_.Run();
+
+    ASSERT_EQ(shown_.size(), 1u);
+    const std::string& text = shown_[0].text;
+    EXPECT_NE(text.find("blog/n118.php\n... and 7 more\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("n119"), std::string::npos) << text;
+}
+
 // What a run killed in the middle of a page write leaves, and what the next run does with it.
 class LeftoverTest : public PagePreparationRunTest {
 protected:
@@ -298,7 +391,7 @@ protected:
         WriteWholeFile(Site("index.php"), page_);
         WriteWholeFile(Site("sub/s.php"), page_);
         for (const char* page : {"index.php", "sub/s.php"})
-            ASSERT_TRUE(KilledWhileWriting([&] { PreparePageFile(Site(page), kLine); }));
+            ASSERT_TRUE(KilledWhileWriting([&] { PreparePageFile(Site(page), kPath); }));
         // Near misses: names that are not exactly our temporary's, and things that are not files.
         for (const char* name : {".index.php.tallywick-Q1w2E", "index.php.tallywick-Q1w2E3",
                  ".notes.txt.tallywick-Q1w2E3", ".index.php.Q1w2E3", ".index.php.tallywick-Q1w2E3.bak"})
@@ -354,7 +447,7 @@ TEST_F(LeftoverTest, TheNextRunRemovesThemInTheFoldersItWalksBeforeWritingAnyPag
     for (const char* name : {".index.php.tallywick-Q1w2E", "index.php.tallywick-Q1w2E3", ".notes.txt.tallywick-Q1w2E3",
              ".index.php.Q1w2E3", ".index.php.tallywick-Q1w2E3.bak"})
         EXPECT_EQ(ReadWholeFile(Site(name)), "the user's") << name;
-    EXPECT_EQ(ReadWholeFile(Site("index.php")), PreparePage(page_, kLine));
+    EXPECT_EQ(ReadWholeFile(Site("index.php")), PreparePage(page_, kPath).bytes);
 
     subFolders_ = true;
     run_.Run();

@@ -2,6 +2,7 @@
 
 #include "support/CellRows.h"
 
+#include <QFont>
 #include <QHeaderView>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -136,8 +137,46 @@ TEST_F(LinkList, ClickOnALinkCellOpensItsText)
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, linkCell.center() + QPoint(40, 0));
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, plainCell.center() + QPoint(40, 0));
     EXPECT_EQ(opened, std::vector<std::string>{"http://site/c.php"});
-    EXPECT_TRUE(TLinkListView::IsLinkText("mailto:me@site"));
-    EXPECT_FALSE(TLinkListView::IsLinkText("www.site.com"));
+}
+
+TEST(LinkListLinks, OnlyWebAndMailAddressesAreLinks)
+{
+    struct Case {
+        const char* text;
+        bool link;
+    };
+    for (const Case& c : {Case{"http://site/a.php", true}, Case{"HTTPS://Site.example/", true},
+             Case{"MailTo:owner@site.example", true}, Case{"file:///etc/passwd", false},
+             Case{"smb://attacker.example/share", false}, Case{"ms-settings://", false},
+             Case{"javascript:alert(1)", false}, Case{"search http://site", false}, Case{" http://site", false},
+             Case{"x mailto:a@b", false}, Case{"www.site.com", false}, Case{"http:/site", false}, Case{"", false}})
+        EXPECT_EQ(TLinkListView::IsLinkText(c.text), c.link) << c.text;
+}
+
+// A referer row as a visitor can plant it: domain and keyword are what his request said.
+TEST(LinkListLinks, APlantedSchemeIsDrawnAndClickedAsPlainText)
+{
+    TLinkListView list{{{QStringLiteral("Referer Domain"), 250}, {QStringLiteral("Keyword"), 250}}, false,
+        QAbstractItemView::ExtendedSelection};
+    list.resize(600, 200);
+    list.SetRows(TableOf({{"file:///etc/passwd", "smb://attacker.example/share"}, {"https://site.example/", "x"}}));
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    std::vector<std::string> opened;
+    list.OnOpenLink = [&](const std::string& text) { opened.push_back(text); };
+
+    ASSERT_EQ(list.Cell(0, 0), "file:///etc/passwd");
+    for (int column : {0, 1}) {
+        const QModelIndex planted = list.model()->index(0, column);
+        EXPECT_FALSE(planted.data(Qt::FontRole).isValid()) << column;
+        EXPECT_FALSE(planted.data(Qt::ForegroundRole).isValid()) << column;
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualRect(planted).center());
+    }
+    EXPECT_TRUE(opened.empty());
+    const QModelIndex web = list.model()->index(1, 0);
+    EXPECT_TRUE(web.data(Qt::FontRole).value<QFont>().underline());
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualRect(web).center());
+    EXPECT_EQ(opened, std::vector<std::string>{"https://site.example/"});
 }
 
 TEST_F(LinkList, WhileBusyTheSelectionDoesNotMove)

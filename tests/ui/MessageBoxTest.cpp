@@ -28,3 +28,21 @@ TEST(MessageBox, ShowsEachWrittenLineBreakAsOneAndAnswersWithTheButtonPressed)
         EXPECT_EQ(shownTitle, "Counter Pro v2.01");
     }
 }
+
+// Messages name files, which may hold anything, and carry lines the user is to copy.
+TEST(MessageBox, ShowsTagsAsWrittenAndLetsTheTextBeSelected)
+{
+    const MessageResponder show = DialogResponder(nullptr);
+    Qt::TextFormat format = Qt::RichText;
+    Qt::TextInteractionFlags flags;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        format = box->textFormat();
+        flags = box->textInteractionFlags();
+        box->button(QMessageBox::Ok)->click();
+    });
+    show("<b>shop</b>/<img src=x>.php", MessageKind::Information, MessageButtons::Ok);
+    EXPECT_EQ(format, Qt::PlainText);
+    EXPECT_TRUE(flags.testFlag(Qt::TextSelectableByMouse));
+}

@@ -63,16 +63,16 @@ std::size_t PreparePages(net::HttpClient& http, const std::string& siteUrl, cons
     const std::optional<std::string> includePath = IncludePathFromAnswer(answer);
     if (!includePath)
         throw std::runtime_error("showmainpath.php named no include path: \"" + answer + "\"");
-    const std::string includeLine = IncludeLine(*includePath);
     std::size_t pages = 0;
     for (const std::string& page : CollectPageFiles(pagesFolder, true)) {
         if (std::any_of(skipFolders.begin(), skipFolders.end(),
                 [&](const std::string& folder) { return IsInside(page, folder); }))
             continue;
-        const std::string error = PreparePageFile(page, includeLine);
-        if (!error.empty())
-            throw std::runtime_error(error);
-        ++pages;
+        const PageFileResult result = PreparePageFile(page, *includePath);
+        if (!result.error.empty())
+            throw std::runtime_error(result.error);
+        if (!result.leftAlone)
+            ++pages;
     }
     return pages;
 }

@@ -19,8 +19,8 @@ void InstallScripts(const std::string& scriptsFolder, const std::string& targetF
 
 // Asks `siteUrl` + "/showmainpath.php" for the include path, then prepares every .php page
 // under `pagesFolder` the way "Prepare Web Pages" does, subfolders too but none inside
-// `skipFolders` (the scripts' own folders above all). The number of pages; throws
-// std::runtime_error when no path comes back or a page cannot be written.
+// `skipFolders` (the counter's own folder is never prepared in any case). The number of
+// pages written; throws std::runtime_error when no path comes back or a page cannot be written.
 std::size_t PreparePages(net::HttpClient& http, const std::string& siteUrl, const std::string& pagesFolder,
     const std::vector<std::string>& skipFolders);
 
