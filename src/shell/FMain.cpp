@@ -71,7 +71,7 @@ TfrmMain::TfrmMain(AppContext context, QWidget* parent)
     news_ = std::make_unique<TNewsCommands>(IdHTTP1, BrandingInfo, NewsList, msgMain,
         LastNewsIdStore{context_.readLastNewsId, context_.writeLastNewsId}, *LMDMessageHint1, this, btnNews,
         [this](TfrmNews& window) { return ShowModal(window); });
-    news_->OnOpenLink = [this](const std::string& address) { OpenUrl(address, *context_.launcher); };
+    news_->OnOpenLink = [this](const std::string& address) { OpenContentLink(address); };
     updates_ = std::make_unique<TUpdateCheck>(IdHTTP1, context_.programDirectory, context_.updateBaseUrl, kAppVersion,
         msgMain, *context_.launcher, [this] { close(); });
     startupChecks_ = std::make_unique<TStartupChecks>(std::vector<TStartupChecks::Step>{
@@ -164,6 +164,7 @@ void TfrmMain::FormClose()
     // A request still waiting ends at once; nothing may ask the user anything any more.
     msgMain.Silence();
     Timer1->stop();
+    startupChecks_->Stop();
     LMDMessageHint1->HideMessage();
     for (int attempt = 0; attempt < 2; ++attempt) {
         try {
@@ -373,6 +374,12 @@ void TfrmMain::SetCommandsEnabled(bool enabled)
         command->setEnabled(enabled);
     // The page list keeps its focus; it only refuses to move its selection.
     lvwPages->SetBusy(!enabled);
+}
+
+void TfrmMain::OpenContentLink(const std::string& address)
+{
+    if (IsBrowserLink(address))
+        OpenUrl(address, *context_.launcher);
 }
 
 void TfrmMain::OpenLinkLabel(const QLabel* label)

@@ -160,6 +160,9 @@ private:
     // The welcome page, banner and link picks, the skin and the icon of a branded start.
     void SetUpRotation(const BrandingText& branding);
     void OpenLinkLabel(const QLabel* label);
+    // A link clicked on the welcome page or in a news item: to the browser, when it is one
+    // the browser should have.
+    void OpenContentLink(const std::string& address);
     int ShowModal(class QDialog& dialog);
     void ProcessPendingEvents();
 

@@ -170,6 +170,8 @@ QWidget* TfrmMain::BuildWelcomePage()
     prfWelcome->setObjectName(QStringLiteral("prfWelcome"));
     prfWelcome->setReadOnly(true);
     prfWelcome->setOpenLinks(false);
+    connect(prfWelcome, &QTextBrowser::anchorClicked, this,
+        [this](const QUrl& address) { RunGuarded([&] { OpenContentLink(FromUser(address.toString())); }); });
 
     auto* bottom = Bar("bottomBar", 39, page);
     bsSkinButton1 = TextButton("bsSkinButton1", "Thanks, just show me the main application", bottom);

@@ -15,6 +15,10 @@ class Launcher;
 // Opens the address in the web browser. False only when no browser is registered; the
 // address is the browser's only argument and the browser is not waited for.
 bool OpenUrl(const std::string& address, platform::Launcher& launcher);
+// Whether a link clicked in shown content (a welcome page, a news item) may go to the browser:
+// http, https and mailto addresses only, the scheme in any letter case. A file, a script or a
+// bare word that the browser could take for one of its options goes nowhere.
+bool IsBrowserLink(const std::string& address);
 
 // The branding file's container, with the program's fixed password. Both throw
 // std::runtime_error when the source cannot be opened or the destination cannot be created;

@@ -1,7 +1,7 @@
 #include "shell/UUtils.h"
 
-#include "container/AesLib.h"
 #include "branding/BrandingFileKey.h"
+#include "container/AesLib.h"
 #include "container/FileStreams.h"
 #include "support/FakeLauncher.h"
 #include "support/TempDir.h"
@@ -23,6 +23,25 @@ TEST(OpenUrl, FalseAndNothingStartedWithoutABrowser)
     FakeLauncher launcher("");
     EXPECT_FALSE(OpenUrl("http://site/help", launcher));
     EXPECT_TRUE(launcher.started.empty());
+}
+
+TEST(IsBrowserLink, OnlyWebAndMailAddresses)
+{
+    const std::pair<const char*, bool> cases[] = {
+        {"http://reseller.example/offer", true},
+        {"HTTPS://reseller.example/", true},
+        {"mailto:sales@reseller.example", true},
+        {"MailTo:sales@reseller.example", true},
+        {"file:///etc/passwd", false},
+        {"javascript:alert(1)", false},
+        {"ftp://reseller.example/", false},
+        {"httpx://reseller.example/", false},
+        {"--new-window", false},
+        {"offer.html", false},
+        {"", false},
+    };
+    for (const auto& [address, allowed] : cases)
+        EXPECT_EQ(IsBrowserLink(address), allowed) << address;
 }
 
 // Every branding file in the field was made with this password and chunk size. The literals
