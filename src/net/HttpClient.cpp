@@ -238,9 +238,10 @@ struct HttpClient::Impl : std::enable_shared_from_this<Impl> {
                 const auto now = Clock::now();
                 if (t.waitingForData && now - t.lastActivity > WaitLimit())
                     return finish(Failure("no data for " + std::to_string(WaitLimit().count()) + " ms"));
-                const auto untilPump
-                    = std::clamp(std::chrono::duration_cast<milliseconds>(kPumpInterval - (now - lastPump)),
-                        milliseconds{0}, kPumpInterval);
+                // Rounded up: a wait cut down to 0 ms would spin until the pump is due, and a
+                // busy machine makes a thread that spins wait longer for its next turn.
+                const auto untilPump = std::clamp(
+                    std::chrono::ceil<milliseconds>(kPumpInterval - (now - lastPump)), milliseconds{0}, kPumpInterval);
                 if (curl_multi_poll(multi, nullptr, 0, static_cast<int>(untilPump.count()), nullptr) != CURLM_OK)
                     return finish(Failure("transfer failed"));
                 if (Clock::now() - lastPump >= kPumpInterval) {
