@@ -124,7 +124,15 @@ struct HttpClient::Impl : std::enable_shared_from_this<Impl> {
     Impl(Pump p, HttpLimits l)
         : pump(std::move(p)),
           limits(l)
+    { }
+    ~Impl() { Release(); }
+
+    // libcurl, and the TLS library it sets up, start with the first request: a window that has
+    // made none yet (one showing a welcome page, say) does not carry them.
+    void Start()
     {
+        if (multi)
+            return;
         InitCurlOnce();
         share = curl_share_init();
         multi = curl_multi_init();
@@ -134,7 +142,6 @@ struct HttpClient::Impl : std::enable_shared_from_this<Impl> {
         }
         curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
     }
-    ~Impl() { Release(); }
 
     void Release()
     {
@@ -148,6 +155,8 @@ struct HttpClient::Impl : std::enable_shared_from_this<Impl> {
 
     void DropConnections()
     {
+        if (!multi)
+            return;
         // The connection cache lives in the multi handle; a new one starts with none open.
         CURLM* fresh = curl_multi_init();
         if (!fresh)
@@ -303,6 +312,7 @@ struct HttpClient::Impl : std::enable_shared_from_this<Impl> {
         HttpResponse result;
         try {
             NotifyBusy(true);
+            Start();
             Resources res;
             Transfer t;
             t.body = body;

@@ -95,8 +95,12 @@ void TfrmMain::FormCreate()
     if (!context_.welcomeText.empty())
         WelcomeText = context_.welcomeText;
     // With a welcome page the deferred checks wait until the user leaves it.
-    if (WelcomeText.empty())
+    if (WelcomeText.empty()) {
         Timer1->start();
+    } else {
+        stsWelcome = BuildWelcomePage();
+        pgcPrinc->insertWidget(0, stsWelcome);
+    }
     NewsList.clear();
     LoadServerSettings();
     PageFiles.clear();
@@ -119,18 +123,10 @@ void TfrmMain::FormShow()
         ProcessPendingEvents();
     }
     pgcPrinc->setCurrentIndex(0);
-    if (!WelcomeText.empty()) {
-        pgcPrinc->setCurrentWidget(stsWelcome);
+    if (stsWelcome) {
         prfWelcome->setHtml(ToDisplay(WelcomeText));
         prfWelcome->setFocus();
-    } else if (stsWelcome) {
-        pgcPrinc->removeWidget(stsWelcome);
-        stsWelcome->deleteLater();
-        stsWelcome = nullptr;
-        prfWelcome = nullptr;
-        bsSkinButton1 = nullptr;
     }
-    pgcPrinc->setCurrentIndex(0);
     CenterBannerViews();
 }
 

@@ -52,10 +52,11 @@ public:
 
     // Pages.
     QStackedWidget* pgcPrinc;
-    QWidget* stsWelcome;
+    // The welcome page's controls exist only while there is a welcome page to show.
+    QWidget* stsWelcome = nullptr;
     QWidget* stsMain;
-    QTextBrowser* prfWelcome;
-    QPushButton* bsSkinButton1;
+    QTextBrowser* prfWelcome = nullptr;
+    QPushButton* bsSkinButton1 = nullptr;
     // Toolbar.
     QPushButton* btnSimple;
     QPushButton* btnPrepareWebPages;

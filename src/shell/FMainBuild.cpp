@@ -144,9 +144,8 @@ void TfrmMain::BuildWindow()
 
     pgcPrinc = new QStackedWidget(this);
     pgcPrinc->setObjectName(QStringLiteral("pgcPrinc"));
-    stsWelcome = BuildWelcomePage();
+    // The welcome page and its HTML view come only with a welcome page to show (FormCreate).
     stsMain = BuildMainPage();
-    pgcPrinc->addWidget(stsWelcome);
     pgcPrinc->addWidget(stsMain);
 
     auto* layout = new QVBoxLayout(this);
