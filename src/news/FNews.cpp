@@ -152,8 +152,9 @@ void TNewsListView::keyPressEvent(QKeyEvent* event)
     // the newest item: with nothing selected, the first arrow key selects the first row.
     const bool arrow = event->key() == Qt::Key_Down || event->key() == Qt::Key_Up;
     if (arrow && SelectedRow() < 0 && RowCount() > 0) {
-        selectionModel()->setCurrentIndex(
-            model_->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        const QModelIndex first = model_->index(0, 0);
+        selectionModel()->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        scrollTo(first);
         return event->accept();
     }
     QTreeView::keyPressEvent(event);
