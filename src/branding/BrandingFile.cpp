@@ -1,7 +1,7 @@
 #include "branding/BrandingFile.h"
 
-#include "container/AesLib.h"
 #include "branding/BrandingFileKey.h"
+#include "container/AesLib.h"
 #include "platform/ReplaceFile.h"
 #include "text/TextRoutines.h"
 
@@ -225,14 +225,16 @@ std::string ReplaceLastNewsId(std::string_view plain, std::string_view id)
         return result;
     }
     const std::size_t valueStart = opening + openingTag.size();
-    const std::size_t closing = FindIgnoringCase(text, closingTag, valueStart);
+    // The closing tag counts only on the opening tag's own line: one further down may belong
+    // to a later LastNewsId, or stand alone, and all the keys in between would be lost.
+    const std::size_t lineEnd = static_cast<std::size_t>(
+        std::find_if(text.begin() + static_cast<std::ptrdiff_t>(valueStart), text.end(), IsLineBreak) - text.begin());
+    const std::size_t closing = FindIgnoringCase(text.substr(0, lineEnd), closingTag, valueStart);
     if (closing != std::string_view::npos) {
         result.replace(valueStart, closing - valueStart, id);
         return result;
     }
-    const auto lineEnd = std::find_if(text.begin() + static_cast<std::ptrdiff_t>(valueStart), text.end(), IsLineBreak);
-    result.replace(
-        opening, static_cast<std::size_t>(lineEnd - text.begin()) - opening, openingTag + std::string(id) + closingTag);
+    result.replace(opening, lineEnd - opening, openingTag + std::string(id) + closingTag);
     return result;
 }
 

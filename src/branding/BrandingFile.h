@@ -86,6 +86,6 @@ std::optional<BrandingFileContents> ReadBrandingFile(const std::string& programD
 std::string WriteBrandingFile(const std::string& programDirectory, std::string_view plain);
 
 // The plain text with `id` as the value of the first LastNewsId tag (case ignored), or with
-// the whole rest of that tag's line replaced when its closing tag is missing, or with a new
-// line for it at the end of the readable text when there is none.
+// the whole rest of that tag's line replaced when its closing tag is not on that line, or
+// with a new line for it at the end of the readable text when there is none.
 std::string ReplaceLastNewsId(std::string_view plain, std::string_view id);

@@ -74,9 +74,10 @@ std::optional<std::string> ReadSkinFile(std::string_view file)
     if (format > kSkinFormatNumber)
         return std::nullopt;
     const std::uint32_t length = LittleEndian32(file.substr(4, 4));
-    const std::string_view data = file.substr(kHeaderSize);
-    if (data.size() != length || data.size() < kSizePrefix)
+    // What follows the L bytes (a reseller's tool may pad the file) is not skin data.
+    if (file.size() - kHeaderSize < length || length < kSizePrefix)
         return std::nullopt;
+    const std::string_view data = file.substr(kHeaderSize, length);
     const std::uint32_t size = BigEndian32(data);
     // Deflate shrinks nothing by more than about 1032 to 1, so a larger claim is false; checked
     // before the room for it is taken.

@@ -16,9 +16,9 @@ inline constexpr std::int32_t kSkinFormatNumber = 3;
 // No style sheet is anywhere near this; a larger claim is damage, not a skin.
 inline constexpr std::size_t kMaxStyleSheetSize = 16u << 20;
 
-// The style sheet a skin file holds. Nothing for a format number above 3, a length that does
-// not match the file, data that does not inflate to exactly the size it announces, or an
-// empty style sheet.
+// The style sheet a skin file holds; bytes after the L bytes of data are ignored. Nothing for
+// a format number above 3, a file shorter than its header and L, data that does not inflate
+// to exactly the size it announces, or an empty style sheet.
 std::optional<std::string> ReadSkinFile(std::string_view file);
 
 // The skin file for a style sheet (format number 3).

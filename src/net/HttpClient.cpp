@@ -124,7 +124,15 @@ struct HttpClient::Impl : std::enable_shared_from_this<Impl> {
     Impl(Pump p, HttpLimits l)
         : pump(std::move(p)),
           limits(l)
+    { }
+    ~Impl() { Release(); }
+
+    // libcurl, and the TLS library it sets up, start with the first request: a window that has
+    // made none yet (one showing a welcome page, say) does not carry them.
+    void Start()
     {
+        if (multi)
+            return;
         InitCurlOnce();
         share = curl_share_init();
         multi = curl_multi_init();
@@ -134,7 +142,6 @@ struct HttpClient::Impl : std::enable_shared_from_this<Impl> {
         }
         curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
     }
-    ~Impl() { Release(); }
 
     void Release()
     {
@@ -148,6 +155,8 @@ struct HttpClient::Impl : std::enable_shared_from_this<Impl> {
 
     void DropConnections()
     {
+        if (!multi)
+            return;
         // The connection cache lives in the multi handle; a new one starts with none open.
         CURLM* fresh = curl_multi_init();
         if (!fresh)
@@ -238,9 +247,10 @@ struct HttpClient::Impl : std::enable_shared_from_this<Impl> {
                 const auto now = Clock::now();
                 if (t.waitingForData && now - t.lastActivity > WaitLimit())
                     return finish(Failure("no data for " + std::to_string(WaitLimit().count()) + " ms"));
-                const auto untilPump
-                    = std::clamp(std::chrono::duration_cast<milliseconds>(kPumpInterval - (now - lastPump)),
-                        milliseconds{0}, kPumpInterval);
+                // Rounded up: a wait cut down to 0 ms would spin until the pump is due, and a
+                // busy machine makes a thread that spins wait longer for its next turn.
+                const auto untilPump = std::clamp(
+                    std::chrono::ceil<milliseconds>(kPumpInterval - (now - lastPump)), milliseconds{0}, kPumpInterval);
                 if (curl_multi_poll(multi, nullptr, 0, static_cast<int>(untilPump.count()), nullptr) != CURLM_OK)
                     return finish(Failure("transfer failed"));
                 if (Clock::now() - lastPump >= kPumpInterval) {
@@ -302,6 +312,7 @@ struct HttpClient::Impl : std::enable_shared_from_this<Impl> {
         HttpResponse result;
         try {
             NotifyBusy(true);
+            Start();
             Resources res;
             Transfer t;
             t.body = body;

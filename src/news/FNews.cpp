@@ -148,6 +148,15 @@ void TNewsListView::keyPressEvent(QKeyEvent* event)
 {
     if (!MayChange())
         return event->ignore();
+    // Focus makes the first row current without selecting it, and Down would then step over
+    // the newest item: with nothing selected, the first arrow key selects the first row.
+    const bool arrow = event->key() == Qt::Key_Down || event->key() == Qt::Key_Up;
+    if (arrow && SelectedRow() < 0 && RowCount() > 0) {
+        const QModelIndex first = model_->index(0, 0);
+        selectionModel()->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        scrollTo(first);
+        return event->accept();
+    }
     QTreeView::keyPressEvent(event);
 }
 

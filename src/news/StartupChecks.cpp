@@ -8,6 +8,9 @@ void TStartupChecks::Run()
         return;
     ran_ = true;
     // An unexpected error in one step is reported and the next step still runs.
-    for (const Step& step : steps_)
+    for (const Step& step : steps_) {
+        if (stopped_)
+            return;
         RunGuarded(step);
+    }
 }

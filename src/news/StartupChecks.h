@@ -18,8 +18,12 @@ public:
     // while it waits for a server, does nothing.
     void Run();
     bool HaveRun() const { return ran_; }
+    // The steps not begun yet never run: the window has closed (for an update, say) and the
+    // program must end now, not after one more server has answered.
+    void Stop() { stopped_ = true; }
 
 private:
     std::vector<Step> steps_;
     bool ran_ = false;
+    bool stopped_ = false;
 };

@@ -20,6 +20,7 @@
 #include "site/SettingsFiles.h"
 #include "stats/ListCommands.h"
 #include "stats/Statistics.h"
+#include "text/TextRoutines.h"
 #include "ui/LinkListView.h"
 #include "ui/MessageHint.h"
 #include "ui/Text.h"
@@ -87,7 +88,7 @@ TfrmMain::TfrmMain(AppContext context, QWidget* parent)
     news_ = std::make_unique<TNewsCommands>(IdHTTP1, BrandingInfo, NewsList, msgMain,
         LastNewsIdStore{context_.readLastNewsId, context_.writeLastNewsId}, *LMDMessageHint1, this, btnNews,
         [this](TfrmNews& window) { return ShowModal(window); });
-    news_->OnOpenLink = [this](const std::string& address) { OpenUrl(address, *context_.launcher); };
+    news_->OnOpenLink = [this](const std::string& address) { OpenContentLink(address); };
     updates_ = std::make_unique<TUpdateCheck>(IdHTTP1, context_.programDirectory, context_.updateBaseUrl, kAppVersion,
         msgMain, *context_.launcher, [this] { close(); });
     startupChecks_ = std::make_unique<TStartupChecks>(std::vector<TStartupChecks::Step>{
@@ -111,8 +112,12 @@ void TfrmMain::FormCreate()
     if (!context_.welcomeText.empty())
         WelcomeText = context_.welcomeText;
     // With a welcome page the deferred checks wait until the user leaves it.
-    if (WelcomeText.empty())
+    if (WelcomeText.empty()) {
         Timer1->start();
+    } else {
+        stsWelcome = BuildWelcomePage();
+        pgcPrinc->insertWidget(0, stsWelcome);
+    }
     NewsList.clear();
     LoadServerSettings();
     PageFiles.clear();
@@ -135,18 +140,10 @@ void TfrmMain::FormShow()
         ProcessPendingEvents();
     }
     pgcPrinc->setCurrentIndex(0);
-    if (!WelcomeText.empty()) {
-        pgcPrinc->setCurrentWidget(stsWelcome);
+    if (stsWelcome) {
         prfWelcome->setHtml(ToDisplay(WelcomeText));
         prfWelcome->setFocus();
-    } else if (stsWelcome) {
-        pgcPrinc->removeWidget(stsWelcome);
-        stsWelcome->deleteLater();
-        stsWelcome = nullptr;
-        prfWelcome = nullptr;
-        bsSkinButton1 = nullptr;
     }
-    pgcPrinc->setCurrentIndex(0);
     CenterBannerViews();
 }
 
@@ -180,6 +177,7 @@ void TfrmMain::FormClose()
     // A request still waiting ends at once; nothing may ask the user anything any more.
     msgMain.Silence();
     Timer1->stop();
+    startupChecks_->Stop();
     LMDMessageHint1->HideMessage();
     for (int attempt = 0; attempt < 2; ++attempt) {
         try {
@@ -427,6 +425,12 @@ void TfrmMain::SetCommandsEnabled(bool enabled)
     lvwPages->SetBusy(!enabled);
     if (listCommands_)
         listCommands_->SetCommandsEnabled(enabled);
+}
+
+void TfrmMain::OpenContentLink(const std::string& address)
+{
+    if (IsWebOrMailAddress(address))
+        OpenUrl(address, *context_.launcher);
 }
 
 void TfrmMain::OpenLinkLabel(const QLabel* label)

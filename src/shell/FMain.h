@@ -54,10 +54,11 @@ public:
 
     // Pages.
     QStackedWidget* pgcPrinc;
-    QWidget* stsWelcome;
+    // The welcome page's controls exist only while there is a welcome page to show.
+    QWidget* stsWelcome = nullptr;
     QWidget* stsMain;
-    QTextBrowser* prfWelcome;
-    QPushButton* bsSkinButton1;
+    QTextBrowser* prfWelcome = nullptr;
+    QPushButton* bsSkinButton1 = nullptr;
     // Toolbar.
     QPushButton* btnSimple;
     QPushButton* btnPrepareWebPages;
@@ -176,6 +177,9 @@ private:
     // The welcome page, banner and link picks, the skin and the icon of a branded start.
     void SetUpRotation(const BrandingText& branding);
     void OpenLinkLabel(const QLabel* label);
+    // A link clicked on the welcome page or in a news item: to the browser, when it is one
+    // the browser should have.
+    void OpenContentLink(const std::string& address);
     int ShowModal(class QDialog& dialog);
     void ProcessPendingEvents();
 

@@ -147,9 +147,8 @@ void TfrmMain::BuildWindow()
 
     pgcPrinc = new QStackedWidget(this);
     pgcPrinc->setObjectName(QStringLiteral("pgcPrinc"));
-    stsWelcome = BuildWelcomePage();
+    // The welcome page and its HTML view come only with a welcome page to show (FormCreate).
     stsMain = BuildMainPage();
-    pgcPrinc->addWidget(stsWelcome);
     pgcPrinc->addWidget(stsMain);
 
     auto* layout = new QVBoxLayout(this);
@@ -173,6 +172,8 @@ QWidget* TfrmMain::BuildWelcomePage()
     prfWelcome->setObjectName(QStringLiteral("prfWelcome"));
     prfWelcome->setReadOnly(true);
     prfWelcome->setOpenLinks(false);
+    connect(prfWelcome, &QTextBrowser::anchorClicked, this,
+        [this](const QUrl& address) { RunGuarded([&] { OpenContentLink(FromUser(address.toString())); }); });
 
     auto* bottom = Bar("bottomBar", 39, page);
     bsSkinButton1 = TextButton("bsSkinButton1", "Thanks, just show me the main application", bottom);

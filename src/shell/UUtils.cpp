@@ -2,6 +2,8 @@
 
 #include "platform/Launcher.h"
 
+#include <string_view>
+
 bool OpenUrl(const std::string& address, platform::Launcher& launcher)
 {
     const std::string browser = launcher.FindBrowser();

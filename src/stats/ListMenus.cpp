@@ -2,6 +2,7 @@
 #include "stats/ListCommands.h"
 
 #include "stats/RowAddresses.h"
+#include "text/TextRoutines.h"
 #include "ui/LinkListView.h"
 #include "ui/ListText.h"
 #include "ui/Text.h"
@@ -40,7 +41,7 @@ std::unique_ptr<QMenu> TListCommands::PageMenu(std::optional<int> row)
         const std::string url(pages.Cell(*row, kUrlColumn));
         const std::string pageCode(pages.Cell(*row, kPageCodeColumn));
         rowText = ListText(pages, std::vector<int>{*row}, ListTextFormat::TabSeparated);
-        if (IsWebPageAddress(url))
+        if (IsWebAddress(url))
             AddAction(*menu, QStringLiteral("Open Page"), [this, url] { openUrl_(url); });
         AddAction(*menu, QStringLiteral("Copy Address"), [url] { SetClipboard(ToDisplay(url)); });
         if (OnShowHistory) {

@@ -6,22 +6,12 @@
 
 namespace {
 
-bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix)
-{
-    return text.size() >= prefix.size() && EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
-}
-
 bool IsLetterOrDigit(unsigned char c)
 {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c >= 0x80;
 }
 
 } // namespace
-
-bool IsWebPageAddress(std::string_view url)
-{
-    return StartsWithIgnoringCase(url, "http://") || StartsWithIgnoringCase(url, "https://");
-}
 
 std::optional<std::string> SiteAddressOf(std::string_view domain)
 {

@@ -180,3 +180,18 @@ std::int32_t Int32OrZero(std::string_view text)
 {
     return Int32Of(text).value_or(0);
 }
+
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix)
+{
+    return text.size() >= prefix.size() && EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
+}
+
+bool IsWebAddress(std::string_view text)
+{
+    return StartsWithIgnoringCase(text, "http://") || StartsWithIgnoringCase(text, "https://");
+}
+
+bool IsWebOrMailAddress(std::string_view text)
+{
+    return IsWebAddress(text) || StartsWithIgnoringCase(text, "mailto:");
+}

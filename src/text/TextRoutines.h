@@ -75,6 +75,14 @@ void ReplaceAllInPlace(std::string& text, std::string_view from, std::string_vie
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 // Position of the first occurrence of `what` at or after `from`, compared as above; npos if none.
 std::size_t FindIgnoringCase(std::string_view text, std::string_view what, std::size_t from = 0);
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix);
+
+// Addresses that may go to the browser: they begin with "http://" or "https://" (a web
+// address), or also "mailto:" (a web or mail address), in any letter case. Visitors and
+// servers choose many of the texts shown, so a file, a share, a script, another program's
+// scheme or a bare word the browser could take for one of its options never qualifies.
+bool IsWebAddress(std::string_view text);
+bool IsWebOrMailAddress(std::string_view text);
 
 // A decimal 32-bit integer with an optional sign and nothing around it; nothing otherwise.
 std::optional<std::int32_t> Int32Of(std::string_view text);

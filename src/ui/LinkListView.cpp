@@ -347,10 +347,7 @@ bool TLinkListView::IsLinkText(std::string_view text)
 {
     // Visitors choose what lands in these cells (a referring domain, a keyword): only web and
     // mail addresses may open, never a file, a share or another program's scheme.
-    for (const std::string_view scheme : {"http://", "https://", "mailto:"})
-        if (EqualsIgnoringCase(text.substr(0, scheme.size()), scheme))
-            return true;
-    return false;
+    return IsWebOrMailAddress(text);
 }
 
 void TLinkListView::SetRows(CellTable rows)

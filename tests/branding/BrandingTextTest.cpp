@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -278,9 +280,12 @@ TEST(ReplaceLastNewsId, ChangesOnlyTheId)
             "a\r\n<%%lastnewsid%%>42<%%/LASTNEWSID%%>\r\nb\r\n"},
         {"only the first of two", "<%%LastNewsId%%>7<%%/LastNewsId%%><%%LastNewsId%%>8<%%/LastNewsId%%>",
             "<%%LastNewsId%%>42<%%/LastNewsId%%><%%LastNewsId%%>8<%%/LastNewsId%%>"},
-        {"value over two lines", "<%%LastNewsId%%>7\r\n8<%%/LastNewsId%%>z", "<%%LastNewsId%%>42<%%/LastNewsId%%>z"},
         {"opening tag without closing tag", "k\r\npre <%%LastNewsId%%>7 rest\r\nnext\r\n",
             "k\r\npre <%%LastNewsId%%>42<%%/LastNewsId%%>\r\nnext\r\n"},
+        {"closing tag only on a later line", "<%%LastNewsId%%>7\r\n8<%%/LastNewsId%%>z",
+            "<%%LastNewsId%%>42<%%/LastNewsId%%>\r\n8<%%/LastNewsId%%>z"},
+        {"closing tag behind a bare CR", "<%%LastNewsId%%>7\r<%%/LastNewsId%%>",
+            "<%%LastNewsId%%>42<%%/LastNewsId%%>\r<%%/LastNewsId%%>"},
         {"tag after a NUL byte is unreadable, so a new one goes before it",
             "a\r\n" + std::string(1, '\0') + Tag("LastNewsId", "7"),
             "a\r\n" + Tag("LastNewsId", "42") + "\r\n" + std::string(1, '\0') + Tag("LastNewsId", "7")},
@@ -312,13 +317,29 @@ protected:
     const std::string dir = folder.Path().string();
 };
 
+// Every key the start-up read takes, with its value, in the order of reading.
+std::vector<std::pair<std::string, std::string>> KeysRead(const std::string& plain)
+{
+    std::vector<std::pair<std::string, std::string>> keys;
+    for (const BrandingTag& tag : ReadBrandingText(BrandingLines(plain)).tags)
+        keys.emplace_back(tag.key, tag.value);
+    return keys;
+}
+
 TEST_F(BrandingFileBeside, LastNewsIdRoundTripsInEveryLayout)
 {
+    const std::string keys = Tag("BranderCode", "TW-100") + "\r\n" + Tag("BranderType", "Master") + "\r\n"
+        + Tag("MasterNewsBaseURL", "http://news.example/") + "\r\n" + Tag("MasterPublID", "pub-7") + "\r\n"
+        + Tag("AboutText", "line 1\r\nline 2") + "\r\n" + Tag("Welcome1", "<p>Hi</p>") + "\r\n";
     const std::string layouts[] = {
         Tag("ApplicationName", "A") + "\r\n",
         Tag("ApplicationName", "A") + Tag("LastNewsId", "5") + Tag("AboutText", "x") + "\r\n",
         "<%%LASTNEWSID%%>5<%%/lastnewsid%%>\r\n" + Tag("ApplicationName", "A"),
         Tag("ApplicationName", "A") + "\r\n<%%LastNewsId%%>5\r\n" + Tag("AboutText", "x"),
+        // An unclosed id, the other keys, then a later id: only the first id's line may change.
+        Tag("ApplicationName", "Counter Pro") + "\r\n<%%LastNewsId%%>3\r\n" + keys
+            + "<%%lastnewsid%%>4<%%/lastnewsid%%>\r\n",
+        Tag("ApplicationName", "Counter Pro") + "\r\n<%%LastNewsId%%>3\r\n" + keys + "<%%/LastNewsId%%>\r\n",
     };
     for (const std::string& layout : layouts) {
         WriteBranding(layout);
@@ -327,10 +348,7 @@ TEST_F(BrandingFileBeside, LastNewsIdRoundTripsInEveryLayout)
             EXPECT_EQ(ReadLastNewsId(dir), id) << layout;
         }
         // Everything else reads as before.
-        const BrandingText before = ReadBrandingText(BrandingLines(layout));
-        const BrandingText after = ReadBrandingText(BrandingLines(Plain()));
-        EXPECT_EQ(after.BrandingInfo.ApplicationName, before.BrandingInfo.ApplicationName) << layout;
-        EXPECT_EQ(after.BrandingInfo.AboutText, before.BrandingInfo.AboutText) << layout;
+        EXPECT_EQ(KeysRead(Plain()), KeysRead(layout)) << layout;
     }
 }
 

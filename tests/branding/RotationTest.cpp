@@ -169,7 +169,7 @@ TEST(SkinFile, AnythingMalformedGivesNoSkin)
         {"format 4", withHeader(4, static_cast<std::uint32_t>(data.size()), data)},
         {"format far above", withHeader(0x7fffffff, static_cast<std::uint32_t>(data.size()), data)},
         {"length too long", withHeader(3, static_cast<std::uint32_t>(data.size() + 1), data)},
-        {"length too short", withHeader(3, static_cast<std::uint32_t>(data.size() - 1), data)},
+        {"length cuts the stream", withHeader(3, static_cast<std::uint32_t>(data.size() - 1), data)},
         {"length huge", withHeader(3, 0xffffffffu, data)},
         {"data cut", withHeader(3, static_cast<std::uint32_t>(data.size() - 3), data.substr(0, data.size() - 3))},
         {"bad zlib", withHeader(3, static_cast<std::uint32_t>(data.size()), badZlib)},
@@ -186,6 +186,14 @@ TEST(SkinFile, AnythingMalformedGivesNoSkin)
     // Formats up to 3 are ours.
     for (const std::int32_t format : {0, 1, 2, 3, -1})
         EXPECT_EQ(ReadSkinFile(withHeader(format, static_cast<std::uint32_t>(data.size()), data)), sheet) << format;
+}
+
+TEST(SkinFile, BytesAfterTheDataAreIgnored)
+{
+    const std::string sheet = "QWidget { background: red; }";
+    const std::string good = PackSkinFile(sheet);
+    for (const std::string& padding : {std::string(1, '\0'), std::string("\r\n"), std::string(4096, '\xff'), good})
+        EXPECT_EQ(ReadSkinFile(good + padding), sheet) << padding.size();
 }
 
 } // namespace

@@ -156,6 +156,34 @@ TEST_F(NewsCommand, ReadingAnItemShowsItsPageAndStoresItsIdEvenWhenOlder)
     EXPECT_TRUE(messages.empty());
 }
 
+TEST_F(NewsCommand, TheFirstArrowKeyReadsTheNewestItem)
+{
+    AnswerNews("getlastnews.php", ServerAnswer::Text(kThreeItems));
+    AnswerNews("getnewsdetails.php", ServerAnswer::Text("page\xAFOK"));
+    auto window = Open();
+    for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Up}) {
+        const auto askedBefore = static_cast<std::ptrdiff_t>(DetailsAskedFor().size());
+        writtenNewsIds.clear();
+        ReadNews([key](TfrmNews& news) {
+            news.activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&news));
+            // Tabbing into the list makes its first row current, selected or not.
+            news.lvwItems->setFocus(Qt::TabFocusReason);
+            ASSERT_TRUE(news.lvwItems->hasFocus());
+            QTest::keyClick(news.lvwItems, key);
+            EXPECT_EQ(news.lvwItems->SelectedRow(), 0);
+            QTest::keyClick(news.lvwItems, Qt::Key_Down);
+            EXPECT_EQ(news.lvwItems->SelectedRow(), 1);
+        });
+        window->btnNews->click();
+        const std::vector<std::string> asked = DetailsAskedFor();
+        EXPECT_EQ(
+            std::vector<std::string>(asked.begin() + askedBefore, asked.end()), (std::vector<std::string>{"12", "11"}))
+            << key;
+        EXPECT_EQ(writtenNewsIds, (std::vector<std::string>{"12", "11"})) << key;
+    }
+}
+
 TEST_F(NewsCommand, ABadEscapeShowsAnEmptyPageAndStillStoresTheId)
 {
     AnswerNews("getlastnews.php", ServerAnswer::Text(kThreeItems));
@@ -285,7 +313,11 @@ TEST_F(NewsCommand, ALinkInAnItemOpensInTheBrowser)
 {
     AnswerNews("getlastnews.php", ServerAnswer::Text(kThreeItems));
     auto window = Open();
-    ReadNews([](TfrmNews& news) { emit news.prfEditorNews->anchorClicked(QUrl("http://reseller.example/offer")); });
+    ReadNews([](TfrmNews& news) {
+        emit news.prfEditorNews->anchorClicked(QUrl("file:///etc/passwd"));
+        emit news.prfEditorNews->anchorClicked(QUrl("http://reseller.example/offer"));
+        emit news.prfEditorNews->anchorClicked(QUrl("--new-window"));
+    });
     window->btnNews->click();
     ASSERT_EQ(launcher.started.size(), 1u);
     EXPECT_EQ(launcher.started[0].second, "http://reseller.example/offer");

@@ -156,15 +156,27 @@ TEST_F(Startup, RunsOnceEvenWhenTheTimerOrTheWelcomeButtonComesAgain)
     EXPECT_EQ(Steps(), kAllSteps);
 }
 
-TEST_F(Startup, AnUpdateOfferedAtStartIsAskedAndTheServerCheckStillFollows)
+// The updater must replace the program's files: once the window has closed for it, no check
+// may keep the program alive waiting for a server.
+TEST_F(Startup, AnAcceptedUpdateEndsTheChecksAndADeclinedOneGoesOn)
 {
     PublishVersion("[APPLICATION]\r\nVersion=2.5\r\n");
     WriteWholeFile(folder.File("Updater.exe"), "#!/bin/sh\n");
-    auto window = Start(Branding("Free"), 3);
-    ASSERT_EQ(messages.size(), 2u);
+    {
+        auto window = Start(Branding("Free"), 1);
+        ASSERT_EQ(messages.size(), 2u);
+        EXPECT_EQ(launcher.startedWith.size(), 1u);
+        EXPECT_FALSE(window->isVisible());
+        QTest::qWait(100);
+        EXPECT_EQ(Steps(), std::vector<std::string>{kAllSteps[1]});
+    }
+    answers = {true, false};
+    auto window = Start(Branding("Free"), 4);
     EXPECT_EQ(launcher.startedWith.size(), 1u);
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(Steps(), std::vector<std::string>(kAllSteps.begin() + 1, kAllSteps.end()));
+    EXPECT_TRUE(window->isVisible());
+    const std::vector<std::string> steps = Steps();
+    EXPECT_EQ(std::vector<std::string>(steps.begin() + 1, steps.end()),
+        std::vector<std::string>(kAllSteps.begin() + 1, kAllSteps.end()));
 }
 
 namespace {

@@ -19,7 +19,10 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTextDocumentFragment>
 #include <QTimer>
 #include <QToolButton>
@@ -230,6 +233,26 @@ TEST_F(BrandedWindow, WelcomePageLeadsToTheMainPageOnceAndStartsTheTimer)
     }
 }
 
+TEST_F(BrandedWindow, WelcomeLinksGoToTheBrowserWhenTheyAreWebOrMailAddresses)
+{
+    auto window = Open("<p><a href=\"http://reseller.example/offer\">Offer</a></p>"
+                       "<p><a href=\"mailto:sales@reseller.example\">Mail us</a></p>"
+                       "<p><a href=\"file:///etc/passwd\">File</a></p>"
+                       "<p><a href=\"javascript:alert(1)\">Script</a></p>");
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    QTextBrowser* view = window->prfWelcome;
+    for (int paragraph = 0; paragraph < 4; ++paragraph) {
+        QTextCursor insideTheLink(view->document()->findBlockByNumber(paragraph));
+        insideTheLink.movePosition(QTextCursor::NextCharacter);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->cursorRect(insideTheLink).center());
+    }
+    const std::vector<std::pair<std::string, std::string>> opened{
+        {"/usr/bin/browser", "http://reseller.example/offer"}, {"/usr/bin/browser", "mailto:sales@reseller.example"}};
+    EXPECT_EQ(launcher.started, opened);
+    EXPECT_EQ(window->pgcPrinc->currentWidget(), window->stsWelcome);
+}
+
 TEST_F(BrandedWindow, WithoutAWelcomePageTheWelcomePageIsGone)
 {
     Brand(Tag("ApplicationName", "No Welcome"));
@@ -398,21 +421,25 @@ TEST_F(BrandedWindow, ResellerSkinReplacesTheBuiltInOneOnlyWhenItIsWhole)
     const std::string good = SkinFileOf(sheet);
     std::string badZlib = good;
     badZlib[good.size() - 6] ^= 0x3c;
-    const std::pair<const char*, std::string> cases[] = {
-        {"whole", good},
-        {"made by the tool's packer", PackSkinFile(sheet.toStdString())},
-        {"format 4", SkinFileOf(sheet, 4)},
-        {"length wrong", good.substr(0, good.size() - 1)},
-        {"bad zlib", badZlib},
-        {"style sheet that does not parse", SkinFileOf(QStringLiteral("QWidget { background: red; "))},
-        {"not a skin at all", "garbage"},
+    const struct {
+        const char* name;
+        std::string file;
+        bool worn;
+    } cases[] = {
+        {"whole", good, true},
+        {"made by the tool's packer", PackSkinFile(sheet.toStdString()), true},
+        {"padded after its data", good + std::string(1, '\0'), true},
+        {"format 4", SkinFileOf(sheet, 4), false},
+        {"shorter than its length says", good.substr(0, good.size() - 1), false},
+        {"bad zlib", badZlib, false},
+        {"style sheet that does not parse", SkinFileOf(QStringLiteral("QWidget { background: red; ")), false},
+        {"not a skin at all", "garbage", false},
     };
-    for (const auto& [name, file] : cases) {
+    for (const auto& [name, file, worn] : cases) {
         Brand(Tag("ApplicationName", "Skinned"));
         Put("mainskin.dat", file);
         auto window = Open();
-        const bool whole = std::string(name) == "whole" || std::string(name) == "made by the tool's packer";
-        EXPECT_EQ(window->styleSheet(), whole ? sheet : BuiltInSkin()) << name;
+        EXPECT_EQ(window->styleSheet(), worn ? sheet : BuiltInSkin()) << name;
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }

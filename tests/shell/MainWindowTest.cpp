@@ -19,6 +19,7 @@
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -85,6 +86,8 @@ TEST_F(MainWindow, OpensOnTheMainPageWithEveryControlWhenNotBranded)
     EXPECT_EQ(window->pgcPrinc->count(), 1);
     EXPECT_EQ(window->pgcPrinc->currentWidget(), window->stsMain);
     EXPECT_EQ(window->stsWelcome, nullptr);
+    // The HTML view is built only for a welcome page to show.
+    EXPECT_EQ(window->findChild<QTextBrowser*>(), nullptr);
     EXPECT_EQ(window->size(), QSize(832, 553));
 
     const std::vector<std::pair<QString, QString>> buttons{{"btnSimple", "Settings"},

@@ -1,7 +1,7 @@
 #include "shell/UUtils.h"
 
-#include "container/AesLib.h"
 #include "branding/BrandingFileKey.h"
+#include "container/AesLib.h"
 #include "container/FileStreams.h"
 #include "support/FakeLauncher.h"
 #include "support/TempDir.h"

@@ -2,6 +2,7 @@
 #include "stats/RowAddresses.h"
 #include "stats/StatisticsFixture.h"
 #include "support/FileSizeLimit.h"
+#include "text/TextRoutines.h"
 
 #include <QAction>
 #include <QApplication>
@@ -264,9 +265,9 @@ TEST_F(Lists, ARefererRowMenuOpensTheSiteOfADomainRow)
 TEST(RowAddresses, WebPagesAndSitesOpenOnlyAsTheyShould)
 {
     for (const char* url : {"http://site.example/", "HTTPS://site.example/a.php", "Http://x"})
-        EXPECT_TRUE(IsWebPageAddress(url)) << url;
+        EXPECT_TRUE(IsWebAddress(url)) << url;
     for (const char* url : {"/index.php", "ftp://site.example/", "mailto:me@site.example", "httpx://a", "http:/a"})
-        EXPECT_FALSE(IsWebPageAddress(url)) << url;
+        EXPECT_FALSE(IsWebAddress(url)) << url;
 
     const std::vector<std::pair<std::string, std::optional<std::string>>> domains{
         {"search.example", "http://search.example"},

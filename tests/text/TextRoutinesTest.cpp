@@ -174,3 +174,33 @@ TEST_P(LinesAlsoBrokenAtTest, GivesTheLinesOfTheTextWithTheBreakAsCrLf)
 INSTANTIATE_TEST_SUITE_P(Texts, LinesAlsoBrokenAtTest,
     testing::Values("", "a", "a^b", "a^", "^", "^^", "^a", "a\r^b", "a^\nb", "a\r\n^\r\nb", "a\n^\rb", "\r^\n", "a^^b^",
         "x\0^\xff"s));
+
+TEST(BrowserAddresses, OnlyWebAndMailAddressesGoToTheBrowser)
+{
+    struct Case {
+        const char* text;
+        bool web;
+        bool webOrMail;
+    };
+    const Case cases[] = {
+        {"http://reseller.example/offer", true, true},
+        {"HTTPS://reseller.example/", true, true},
+        {"mailto:sales@reseller.example", false, true},
+        {"MailTo:sales@reseller.example", false, true},
+        {"file:///etc/passwd", false, false},
+        {"smb://attacker.example/share", false, false},
+        {"javascript:alert(1)", false, false},
+        {"ftp://reseller.example/", false, false},
+        {"httpx://reseller.example/", false, false},
+        {"http:/site", false, false},
+        {" http://site", false, false},
+        {"search http://site", false, false},
+        {"--new-window", false, false},
+        {"offer.html", false, false},
+        {"", false, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(IsWebAddress(c.text), c.web) << c.text;
+        EXPECT_EQ(IsWebOrMailAddress(c.text), c.webOrMail) << c.text;
+    }
+}
