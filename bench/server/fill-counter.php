@@ -32,8 +32,15 @@ function insert_rows(PDO $pdo, string $table, array $columns, int $count, callab
     }
 }
 
-$pdo = open_database(ACTION_TIMEOUT_SECONDS);
-probe_tables($pdo);
+// Opened and made by the shared database code alone, so that older scripts can be filled too.
+$pdo = \Tallywick\connect(\Tallywick\read_config($folder), $folder, 60);
+if ($pdo->getAttribute(PDO::ATTR_DRIVER_NAME) !== 'sqlite') {
+    $pdo->setAttribute(PDO::MYSQL_ATTR_USE_BUFFERED_QUERY, false);
+    $pdo->setAttribute(PDO::ATTR_EMULATE_PREPARES, true);
+}
+foreach (schema($pdo) as $statement) {
+    $pdo->exec($statement);
+}
 $pdo->beginTransaction();
 insert_rows($pdo, 'tallywick_pages', ['urlhash', 'url', 'hits'], (int)$pages, static function (int $i): array {
     $url = "http://bench.example/section" . ($i % 100) . "/page$i.php";

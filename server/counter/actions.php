@@ -1,5 +1,5 @@
 <?php
-// What Tallywick asks of the counter: 1 is the database there, 2 delete pages, 3 the page
+// What Tallywick asks of the counter: 1 can views be stored, 2 delete pages, 3 the page
 // list, 4 the referers of a page. Every answer is "OK", a list ending in "OK", or an error
 // word that never contains "OK"; a request that is not understood changes nothing.
 
@@ -11,11 +11,7 @@ use PDO;
 
 ini_set('display_errors', '0');
 ob_start();
-require_once __DIR__ . '/counterdb.php';
-
-const BAD_REQUEST = 'BADREQUEST'; // unknown action, a missing field, a code that is no number
-const NO_CONFIG = 'NOCONFIG'; // config.php beside the scripts is missing or sets no host
-const DATABASE_FAILED = 'DBFAIL'; // the database cannot be reached or refused the query
+require_once __DIR__ . '/answers.php';
 
 /** A field of the posted form, or null when it is missing or not a plain text. */
 function field(string $name): ?string
@@ -73,10 +69,7 @@ function answer(): string
 {
     // Every field is checked before the database is opened, so a bad request touches nothing.
     $request = match (field('action')) {
-        '1' => static function (PDO $pdo): string {
-            probe_tables($pdo);
-            return 'OK';
-        },
+        '1' => static fn (PDO $pdo, ?string $sqliteFile): string => check_counting($pdo, $sqliteFile),
         '2' => delete_request(field('deleteids')),
         '3' => static fn (PDO $pdo): string => page_list($pdo),
         '4' => referer_request(field('querytype'), field('reftype'), field('pagecod')),
@@ -85,13 +78,13 @@ function answer(): string
     if ($request === null) {
         return BAD_REQUEST;
     }
+    $config = null;
     try {
-        return $request(open_database(ACTION_TIMEOUT_SECONDS));
-    } catch (NoConfig) {
-        return NO_CONFIG;
-    } catch (\Throwable) {
+        $config = counter_config();
+        return $request(open_database($config, ACTION_TIMEOUT_SECONDS), database_file($config));
+    } catch (\Throwable $error) {
         // Database messages may name hosts, users and tables; they stay on the server.
-        return DATABASE_FAILED;
+        return failure_word($error, database_file($config));
     }
 }
 

@@ -21,3 +21,9 @@ CREATE TABLE IF NOT EXISTS tallywick_referers (
   hits INT UNSIGNED NOT NULL DEFAULT 0,
   UNIQUE KEY pageref (page, refhash)
 );
+
+CREATE TABLE IF NOT EXISTS tallywick_hours (
+  hour INT UNSIGNED NOT NULL PRIMARY KEY, -- Unix time of the hour's start, UTC
+  newpages INT UNSIGNED NOT NULL DEFAULT 0,   -- page records made in the hour
+  newreferers INT UNSIGNED NOT NULL DEFAULT 0 -- referer records made in the hour
+);
