@@ -3,7 +3,9 @@
 // the include line); how long the page list of 100,000 pages and the referers of a page with
 // 100,000 referer records take to come back through the program's own request; views counted
 // while the program reads a list of 300,000 pages from SQLite; and the pages a second the site
-// serves with its MariaDB server frozen, against the same site healthy.
+// serves with its MariaDB server frozen, against the same site healthy; the hits of each
+// hour (action 5) for the whole site and for 10 pages over a year, with 5,000,000 page-hour
+// buckets stored, and the bytes a bucket takes on disk.
 //
 // TALLYWICK_BENCH_COUNTER_SCRIPTS names another folder of counter scripts to measure, such as
 // those of an earlier version.
@@ -18,6 +20,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -35,6 +38,8 @@ namespace {
 
 constexpr int kPages = 100000;
 constexpr int kReferers = 100000;
+constexpr int kBucketPages = 1000;
+constexpr int kBucketHours = 5000;
 constexpr int kWorkers = 8;
 
 std::string CounterScripts()
@@ -54,7 +59,8 @@ struct Stack {
     std::optional<serverkit::MariaDbServer> mariadb;
     std::optional<serverkit::PhpServer> web;
     std::string counterUrl;
-    std::string popularPage; // the code of the page with the many referers
+    std::string popularPage; // the code of the page with the many referers, the first with buckets
+    double bucketBytes = 0; // what the page buckets take in the database, as it says
     net::HttpClient http{[] {}};
 
     std::string Post(const net::Form& fields)
@@ -63,8 +69,8 @@ struct Stack {
     }
 };
 
-std::unique_ptr<Stack> MakeStack(
-    const std::string& name, const fs::path& folder, const std::string& php, int pages, int referers)
+std::unique_ptr<Stack> MakeStack(const std::string& name, const fs::path& folder, const std::string& php, int pages,
+    int referers, int bucketPages = 0, int bucketHours = 0)
 {
     auto stack = std::make_unique<Stack>();
     stack->name = name;
@@ -97,12 +103,16 @@ std::unique_ptr<Stack> MakeStack(
 
     const std::string output = (stack->folder / "fill.log").string();
     if (serverkit::RunProgram({php, std::string(TALLYWICK_BENCH_SCRIPTS) + "/fill-counter.php",
-                                  (site / "counter").string(), std::to_string(pages), std::to_string(referers)},
+                                  (site / "counter").string(), std::to_string(pages), std::to_string(referers),
+                                  std::to_string(bucketPages), std::to_string(bucketHours)},
             {output, "", {}})
         != 0)
         throw std::runtime_error("filling the " + name + " tables failed: " + serverkit::ReadLog(output));
     std::ifstream in(output);
     in >> stack->popularPage;
+    std::string word;
+    if (in >> word && word == "bucket_bytes")
+        in >> stack->bucketBytes;
     // The program's check comes first, as at every start of the program.
     stack->Post({{"action", "1"}});
     return stack;
@@ -174,6 +184,51 @@ void Referers(benchmark::State& state, Stack* stack, int queryType)
         bytes = answer.size();
     }
     state.counters["answer_bytes"] = static_cast<double>(bytes);
+}
+
+// The hits of each hour of the last 8,760 for the whole site (pages 0) or for that many pages
+// with buckets. The bytes a bucket takes: as the database counts its pages, and for MariaDB
+// also the size of the table's file.
+void History(benchmark::State& state, Stack* stack, int pages)
+{
+    std::string codes = pages == 0 ? "all" : "";
+    for (int i = 0; i < pages; ++i)
+        codes += (codes.empty() ? "" : ",") + std::to_string(std::stol(stack->popularPage) + i * 97 % kBucketPages);
+    const long to = static_cast<long>(std::time(nullptr)) / 3600 * 3600;
+    const long from = to - 8759L * 3600;
+    std::size_t records = 0;
+    for (auto _ : state) {
+        const std::string answer = stack->Post(
+            {{"action", "5"}, {"pagecods", codes}, {"fromhour", std::to_string(from)}, {"tohour", std::to_string(to)}});
+        if (answer.size() < 3 || answer.compare(answer.size() - 3, 3, "^OK") != 0) {
+            state.SkipWithError(("no history: " + answer.substr(0, 100)).c_str());
+            return;
+        }
+        records = static_cast<std::size_t>(std::count(answer.begin(), answer.end(), '^'));
+    }
+    state.counters["records"] = static_cast<double>(records);
+    constexpr double kBuckets = static_cast<double>(kBucketPages) * kBucketHours;
+    state.counters["bytes_per_bucket"] = stack->bucketBytes / kBuckets;
+    if (stack->mariadb) {
+        const fs::path file = stack->folder / "mariadb" / "data" / "counter" / "tallywick_page_hours.ibd";
+        std::error_code error;
+        const auto size = fs::file_size(file, error);
+        if (!error)
+            state.counters["file_bytes_per_bucket"] = static_cast<double>(size) / kBuckets;
+    }
+}
+
+// Delete All with all of the above stored, as the program waits for it. It empties the stack,
+// so it comes last.
+void DeleteAll(benchmark::State& state, Stack* stack)
+{
+    for (auto _ : state) {
+        const std::string answer = stack->Post({{"action", "2"}, {"deleteids", "all"}});
+        if (answer != "OK") {
+            state.SkipWithError(("Delete All failed: " + answer.substr(0, 100)).c_str());
+            return;
+        }
+    }
 }
 
 // The hits the page list gives the page counted.php, -1 when it is not listed.
@@ -298,12 +353,12 @@ int main(int argc, char** argv)
     std::vector<std::unique_ptr<Stack>> stacks;
     try {
         std::cerr << "Filling " << kPages << " pages and " << kReferers << " referer records on SQLite..." << std::endl;
-        stacks.push_back(MakeStack("SQLite", folder, *php, kPages, kReferers));
+        stacks.push_back(MakeStack("SQLite", folder, *php, kPages, kReferers, kBucketPages, kBucketHours));
         std::cerr << "... 300000 pages on another SQLite..." << std::endl;
         stacks.push_back(MakeStack("SQLite-300000pages", folder, *php, 300000, 0));
         if (serverkit::FindProgram("mariadbd")) {
             std::cerr << "... and on MariaDB..." << std::endl;
-            stacks.push_back(MakeStack("MariaDB", folder, *php, kPages, kReferers));
+            stacks.push_back(MakeStack("MariaDB", folder, *php, kPages, kReferers, kBucketPages, kBucketHours));
         } else {
             std::cerr << "mariadbd is not installed (mariadb-server); measuring SQLite only" << std::endl;
         }
@@ -340,11 +395,22 @@ int main(int argc, char** argv)
                 ->MinTime(2.0);
         benchmark::RegisterBenchmark(("PageListAnswer/100000pages/" + s->name).c_str(), PageList, s)
             ->Unit(benchmark::kMillisecond);
+        if (s->bucketBytes > 0)
+            for (int pages : {0, 10})
+                benchmark::RegisterBenchmark(("HistoryAnswer/5000000buckets/8760hours/"
+                                                 + (pages == 0 ? std::string("site") : "10pages") + "/" + s->name)
+                                                 .c_str(),
+                    History, s, pages)
+                    ->Unit(benchmark::kMillisecond);
         for (int queryType : {0, 1, 2})
             benchmark::RegisterBenchmark(
                 ("RefererAnswer/100000records/querytype" + std::to_string(queryType) + "/" + s->name).c_str(), Referers,
                 s, queryType)
                 ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("DeleteAllAnswer/" + s->name).c_str(), DeleteAll, s)
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(1)
+            ->UseRealTime();
     }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -1,6 +1,6 @@
 <?php
 // What Tallywick asks of the counter: 1 can views be stored, 2 delete pages, 3 the page
-// list, 4 the referers of a page. Every answer is "OK", a list ending in "OK", or an error
+// list, 4 the referers of a page, 5 the hits of each hour. Every answer is "OK", a list ending in "OK", or an error
 // word that never contains "OK"; a request that is not understood changes nothing.
 
 declare(strict_types=1);
@@ -64,6 +64,39 @@ function referer_request(?string $queryType, ?string $refType, ?string $pageCode
     return static fn (PDO $pdo): string => referer_list($pdo, $page, $grouping, $advertising);
 }
 
+/** An hour as action 5 names it: Unix seconds, a whole hour. */
+function hour(?string $text): ?int
+{
+    return ($text !== null && preg_match('/^[0-9]{1,12}$/', $text) && (int)$text % 3600 === 0) ? (int)$text : null;
+}
+
+/**
+ * Action 5: "pagecods" is "all", "robots" or page codes joined by ","; "fromhour" and
+ * "tohour" the first and the last hour wanted, at most MAX_HISTORY_HOURS of them.
+ */
+function history_request(?string $pageCodes, ?string $fromHour, ?string $toHour): ?callable
+{
+    $from = hour($fromHour);
+    $to = hour($toHour);
+    if ($pageCodes === null || $from === null || $to === null || $from > $to
+        || intdiv($to - $from, 3600) >= MAX_HISTORY_HOURS) {
+        return null;
+    }
+    $robots = $pageCodes === 'robots';
+    $pages = null;
+    if (!$robots && $pageCodes !== 'all') {
+        $pages = [];
+        foreach (explode(',', $pageCodes) as $item) {
+            $code = code($item);
+            if ($code === null) {
+                return null;
+            }
+            $pages[] = $code;
+        }
+    }
+    return static fn (PDO $pdo): string => history($pdo, $pages, $robots, $from, $to);
+}
+
 /** The answer to the posted form. */
 function answer(): string
 {
@@ -73,6 +106,7 @@ function answer(): string
         '2' => delete_request(field('deleteids')),
         '3' => static fn (PDO $pdo): string => page_list($pdo),
         '4' => referer_request(field('querytype'), field('reftype'), field('pagecod')),
+        '5' => history_request(field('pagecods'), field('fromhour'), field('tohour')),
         default => null,
     };
     if ($request === null) {
@@ -81,7 +115,7 @@ function answer(): string
     $config = null;
     try {
         $config = counter_config();
-        return $request(open_database($config, ACTION_TIMEOUT_SECONDS), database_file($config));
+        return $request(open_database($config, false), database_file($config));
     } catch (\Throwable $error) {
         // Database messages may name hosts, users and tables; they stay on the server.
         return failure_word($error, database_file($config));

@@ -1,6 +1,6 @@
 <?php
 // The work behind the program's requests: the check, the page list, the referers of a page,
-// deleting pages.
+// deleting pages, and the hits of each hour.
 
 declare(strict_types=1);
 
@@ -114,24 +114,108 @@ function referer_list(PDO $pdo, int $page, int $queryType, bool $advertising): s
 }
 
 /**
- * Deletes the pages with these codes and their referers; null deletes every page. Pages go
- * first, in the order in which a view takes its rows, so that the two never wait on each other
- * in a circle.
+ * Deletes the pages with these codes, their referers and their hours, and takes their hits
+ * out of the site's hours; null deletes every page and every hour, the robots' included.
+ * Pages go first and the site's hours last, in the order in which a view takes its rows, so
+ * that the two never wait on each other in a circle.
  */
 function delete_pages(PDO $pdo, ?array $pageIds): void
 {
     with_counter_tables($pdo, static function (PDO $pdo) use ($pageIds): void {
         $pdo->beginTransaction();
         if ($pageIds === null) {
-            $pdo->prepare('DELETE FROM tallywick_pages')->execute();
-            $pdo->prepare('DELETE FROM tallywick_referers')->execute();
-        } else {
-            foreach (array_chunk(array_values(array_unique($pageIds)), 500) as $chunk) {
-                $marks = implode(',', array_fill(0, count($chunk), '?'));
-                $pdo->prepare("DELETE FROM tallywick_pages WHERE id IN ($marks)")->execute($chunk);
-                $pdo->prepare("DELETE FROM tallywick_referers WHERE page IN ($marks)")->execute($chunk);
+            foreach (['tallywick_pages', 'tallywick_referers'] as $table) {
+                $pdo->prepare("DELETE FROM $table")->execute();
             }
+            if (is_sqlite($pdo)) {
+                // Emptying a whole table is quick in SQLite: its pages are handed back at once.
+                $pdo->prepare('DELETE FROM tallywick_page_hours')->execute();
+                $pdo->prepare('DELETE FROM tallywick_hours')->execute();
+                $pdo->commit();
+                return;
+            }
+            $pdo->commit();
+            // Millions of hours take MySQL longer to delete one by one than the program waits:
+            // emptied at once where the user may, row by row where not. They belong to no page now.
+            foreach (['tallywick_page_hours', 'tallywick_hours'] as $table) {
+                try {
+                    $pdo->exec("TRUNCATE TABLE $table");
+                } catch (\PDOException) {
+                    $pdo->prepare("DELETE FROM $table")->execute();
+                }
+            }
+            return;
+        }
+        $chunks = [];
+        foreach (array_chunk(array_values(array_unique($pageIds)), 500) as $chunk) {
+            $chunks[] = [$chunk, implode(',', array_fill(0, count($chunk), '?'))];
+        }
+        foreach ($chunks as [$chunk, $marks]) {
+            $pdo->prepare("DELETE FROM tallywick_pages WHERE id IN ($marks)")->execute($chunk);
+        }
+        // No view adds to these pages any more: their hours stand still while they are summed.
+        $sums = hits_by_hour($pdo, $pageIds, 0, PHP_INT_MAX);
+        foreach ($chunks as [$chunk, $marks]) {
+            $pdo->prepare("DELETE FROM tallywick_referers WHERE page IN ($marks)")->execute($chunk);
+            $pdo->prepare("DELETE FROM tallywick_page_hours WHERE page IN ($marks)")->execute($chunk);
+        }
+        $subtract = $pdo->prepare(
+            'UPDATE tallywick_hours SET hits = CASE WHEN hits > ? THEN hits - ? ELSE 0 END WHERE hour = ?'
+        );
+        foreach ($sums as $hour => $hits) {
+            $subtract->execute([$hits, $hits, $hour]);
         }
         $pdo->commit();
+    });
+}
+
+// The longest stretch one request may ask for: eleven years of hours.
+const MAX_HISTORY_HOURS = 100000;
+
+/**
+ * The hits of the pages with these codes in each hour from $from to $to that has any, added
+ * up over the pages: hour => hits, in ascending hours.
+ */
+function hits_by_hour(PDO $pdo, array $pageIds, int $from, int $to): array
+{
+    $sums = [];
+    foreach (array_chunk(array_values(array_unique($pageIds)), 500) as $chunk) {
+        $marks = implode(',', array_fill(0, count($chunk), '?'));
+        $rows = $pdo->prepare(
+            "SELECT hour, SUM(hits) FROM tallywick_page_hours
+             WHERE page IN ($marks) AND hour >= ? AND hour <= ? GROUP BY hour"
+        );
+        $rows->execute([...$chunk, $from, $to]);
+        while (($row = $rows->fetch(PDO::FETCH_NUM)) !== false) {
+            $sums[(int)$row[0]] = ($sums[(int)$row[0]] ?? 0) + (int)$row[1];
+        }
+    }
+    ksort($sums, SORT_NUMERIC);
+    return $sums;
+}
+
+/**
+ * Action 5: one record "hour","hits" for each hour from $from to $to that has hits, in
+ * ascending hours. The site's own hours answer for the whole site, whatever its number of
+ * pages; the robots have their own column there.
+ */
+function history(PDO $pdo, ?array $pageIds, bool $robots, int $from, int $to): string
+{
+    return with_counter_tables($pdo, static function (PDO $pdo) use ($pageIds, $robots, $from, $to): string {
+        if ($pageIds === null) {
+            $column = $robots ? 'robots' : 'hits';
+            $rows = $pdo->prepare(
+                "SELECT hour, $column FROM tallywick_hours WHERE hour >= ? AND hour <= ? AND $column > 0 ORDER BY hour"
+            );
+            $rows->execute([$from, $to]);
+            return list_answer($rows);
+        }
+        $records = [];
+        foreach (hits_by_hour($pdo, $pageIds, $from, $to) as $hour => $hits) {
+            if ($hits > 0) {
+                $records[] = "\"$hour\",\"$hits\"";
+            }
+        }
+        return $records === [] ? 'OK' : implode('^', $records) . '^OK';
     });
 }

@@ -40,10 +40,15 @@ function database_file(?array $config): ?string
     }
 }
 
-/** The database of these settings; throws on any failure. */
-function open_database(array $config, int $timeoutSeconds): PDO
+/**
+ * The database of these settings, for counting a view (quick to give up, a few rows) or for
+ * the program's requests; throws on any failure.
+ */
+function open_database(array $config, bool $forView): PDO
 {
-    $pdo = \Tallywick\connect($config, __DIR__, $timeoutSeconds);
+    $pdo = $forView
+        ? \Tallywick\connect($config, __DIR__, VIEW_TIMEOUT_SECONDS, false)
+        : \Tallywick\connect($config, __DIR__, ACTION_TIMEOUT_SECONDS);
     if (!is_sqlite($pdo)) {
         // Rows are read as they arrive, so a long list is not held twice. Placeholders are
         // filled in by PDO (the default), each value escaped for the binary connection: one
@@ -100,8 +105,15 @@ function schema(PDO $pdo): array
                 UNIQUE (page, refhash))',
             'CREATE TABLE IF NOT EXISTS tallywick_hours (
                 hour INTEGER PRIMARY KEY,
+                hits INTEGER NOT NULL DEFAULT 0,
+                robots INTEGER NOT NULL DEFAULT 0,
                 newpages INTEGER NOT NULL DEFAULT 0,
                 newreferers INTEGER NOT NULL DEFAULT 0)',
+            'CREATE TABLE IF NOT EXISTS tallywick_page_hours (
+                page INTEGER NOT NULL,
+                hour INTEGER NOT NULL,
+                hits INTEGER NOT NULL DEFAULT 0,
+                PRIMARY KEY (page, hour)) WITHOUT ROWID',
         ];
     }
     return [
@@ -122,8 +134,15 @@ function schema(PDO $pdo): array
             UNIQUE KEY pageref (page, refhash))',
         'CREATE TABLE IF NOT EXISTS tallywick_hours (
             hour INT UNSIGNED NOT NULL PRIMARY KEY,
+            hits INT UNSIGNED NOT NULL DEFAULT 0,
+            robots INT UNSIGNED NOT NULL DEFAULT 0,
             newpages INT UNSIGNED NOT NULL DEFAULT 0,
             newreferers INT UNSIGNED NOT NULL DEFAULT 0)',
+        'CREATE TABLE IF NOT EXISTS tallywick_page_hours (
+            page INT UNSIGNED NOT NULL,
+            hour INT UNSIGNED NOT NULL,
+            hits INT UNSIGNED NOT NULL DEFAULT 0,
+            PRIMARY KEY (page, hour))',
     ];
 }
 

@@ -210,7 +210,7 @@ function describe_view(array $server): ?array
 function count_request(array $server): void
 {
     $view = describe_view($server);
-    if ($view === null || $view['robot']) {
+    if ($view === null) {
         return;
     }
     $now = time();
@@ -224,7 +224,7 @@ function count_request(array $server): void
     $config = null;
     try {
         $config = counter_config();
-        record_view(open_database($config, VIEW_TIMEOUT_SECONDS), $view, $now);
+        record_view(open_database($config, true), $view, $now);
     } catch (\Throwable $error) {
         remember_failure(failure_word($error, database_file($config)));
         return;
@@ -273,19 +273,19 @@ function record_view(PDO $pdo, array $view, int $now): void
 
 /**
  * The statements of one view, inside a transaction that the caller ends: its outcome, which
- * is not VIEW_STORED when the view would make a record past the hour's cap.
+ * is not VIEW_STORED when the view would make a record past the hour's cap. A robot's view
+ * adds to the robots' hour alone.
  */
 function write_view(PDO $pdo, array $view, int $hour): int
 {
     if ($view['robot']) {
+        count_hour($pdo, $hour, 0, 1, 0, 0);
         return VIEW_STORED;
     }
     [$pageId, $newPage] = count_page($pdo, $view['url']);
     $newReferer = $view['referer'] !== null && count_referer($pdo, $pageId, $view['referer']);
-    if (!$newPage && !$newReferer) {
-        return VIEW_STORED;
-    }
-    [$newPages, $newReferers] = count_new_records($pdo, $hour, $newPage ? 1 : 0, $newReferer ? 1 : 0);
+    count_page_hour($pdo, $pageId, $hour);
+    [$newPages, $newReferers] = count_hour($pdo, $hour, 1, 0, $newPage ? 1 : 0, $newReferer ? 1 : 0);
     if ($newPage && $newPages > MAX_NEW_PAGES_PER_HOUR) {
         return TOO_MANY_NEW_PAGES;
     }
@@ -340,28 +340,46 @@ function count_referer(PDO $pdo, int $pageId, array $referer): bool
     return $row->rowCount() === 1;
 }
 
-/** Adds the records made to the hour's tally: how many pages and referers it made so far. */
-function count_new_records(PDO $pdo, int $hour, int $pages, int $referers): array
+/** Adds one hit to the page's bucket of the hour. */
+function count_page_hour(PDO $pdo, int $pageId, int $hour): void
+{
+    $upsert = is_sqlite($pdo)
+        ? 'ON CONFLICT (page, hour) DO UPDATE SET hits = hits + 1'
+        : 'ON DUPLICATE KEY UPDATE hits = hits + 1';
+    $pdo->prepare("INSERT INTO tallywick_page_hours (page, hour, hits) VALUES (?, ?, 1) $upsert")
+        ->execute([$pageId, $hour]);
+}
+
+/**
+ * Adds to the site's row of the hour: its hits, its robots and the records made in it. How
+ * many pages and referers the hour made so far; [0, 0] on MySQL when this view made none,
+ * which spares the question.
+ */
+function count_hour(PDO $pdo, int $hour, int $hits, int $robots, int $pages, int $referers): array
 {
     if (is_sqlite($pdo)) {
-        $tally = $pdo->prepare(
-            'INSERT INTO tallywick_hours (hour, newpages, newreferers) VALUES (?, ?, ?)
-             ON CONFLICT (hour) DO UPDATE SET newpages = newpages + excluded.newpages,
-                 newreferers = newreferers + excluded.newreferers
+        $row = $pdo->prepare(
+            'INSERT INTO tallywick_hours (hour, hits, robots, newpages, newreferers) VALUES (?, ?, ?, ?, ?)
+             ON CONFLICT (hour) DO UPDATE SET hits = hits + excluded.hits, robots = robots + excluded.robots,
+                 newpages = newpages + excluded.newpages, newreferers = newreferers + excluded.newreferers
              RETURNING newpages, newreferers'
         );
-        $tally->execute([$hour, $pages, $referers]);
-        $counts = $tally->fetch(PDO::FETCH_NUM);
-        $tally->closeCursor();
-        return [(int)$counts[0], (int)$counts[1]];
+        $row->execute([$hour, $hits, $robots, $pages, $referers]);
+        $made = $row->fetch(PDO::FETCH_NUM);
+        $row->closeCursor();
+        return [(int)$made[0], (int)$made[1]];
     }
     $pdo->prepare(
-        'INSERT INTO tallywick_hours (hour, newpages, newreferers) VALUES (?, ?, ?)
-         ON DUPLICATE KEY UPDATE newpages = newpages + ?, newreferers = newreferers + ?'
-    )->execute([$hour, $pages, $referers, $pages, $referers]);
-    $tally = $pdo->prepare('SELECT newpages, newreferers FROM tallywick_hours WHERE hour = ?');
-    $tally->execute([$hour]);
-    $counts = $tally->fetch(PDO::FETCH_NUM);
-    $tally->closeCursor();
-    return [(int)$counts[0], (int)$counts[1]];
+        'INSERT INTO tallywick_hours (hour, hits, robots, newpages, newreferers) VALUES (?, ?, ?, ?, ?)
+         ON DUPLICATE KEY UPDATE hits = hits + ?, robots = robots + ?, newpages = newpages + ?,
+             newreferers = newreferers + ?'
+    )->execute([$hour, $hits, $robots, $pages, $referers, $hits, $robots, $pages, $referers]);
+    if ($pages === 0 && $referers === 0) {
+        return [0, 0];
+    }
+    $row = $pdo->prepare('SELECT newpages, newreferers FROM tallywick_hours WHERE hour = ?');
+    $row->execute([$hour]);
+    $made = $row->fetch(PDO::FETCH_NUM);
+    $row->closeCursor();
+    return [(int)$made[0], (int)$made[1]];
 }

@@ -65,9 +65,10 @@ function sqlite_path(array $config, string $folder): ?string
 /**
  * Opens the database. Relative SQLite paths count from $folder. $timeoutSeconds bounds
  * connecting, waiting for a locked SQLite file and, on MySQL, every wait for an answer.
- * Throws on any failure.
+ * $longReads maps an SQLite file into memory, which speeds up long lists and slows down a
+ * connection that touches a few rows. Throws on any failure.
  */
-function connect(array $config, string $folder, int $timeoutSeconds): PDO
+function connect(array $config, string $folder, int $timeoutSeconds, bool $longReads = true): PDO
 {
     $options = [
         PDO::ATTR_ERRMODE => PDO::ERRMODE_EXCEPTION,
@@ -79,9 +80,11 @@ function connect(array $config, string $folder, int $timeoutSeconds): PDO
         $pdo = new PDO('sqlite:' . $path, null, null, $options);
         // A page view must not wait for the disk: the system writes the change out by itself.
         // A crash of PHP or of the web server loses nothing; only a power cut at the wrong
-        // moment may. Reading through a memory map keeps long lists fast.
+        // moment may.
         $pdo->exec('PRAGMA synchronous = OFF');
-        $pdo->exec('PRAGMA mmap_size = 268435456');
+        if ($longReads) {
+            $pdo->exec('PRAGMA mmap_size = 268435456');
+        }
         return $pdo;
     }
 

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ctime>
 #include <map>
 #include <set>
 #include <string>
@@ -22,6 +23,12 @@ inline constexpr const char* kBrowser = "Mozilla/5.0 (X11; Linux x86_64; rv:115.
 
 // A referer row as the program shows it: domain, keyword, type text, hits.
 using RefererRow = std::tuple<std::string, std::string, std::string, int>;
+
+// The hour the counter files a view under now: Unix seconds, a whole hour.
+inline long CurrentHour()
+{
+    return static_cast<long>(std::time(nullptr)) / 3600 * 3600;
+}
 
 inline bool IsDecimal(const std::string& text)
 {

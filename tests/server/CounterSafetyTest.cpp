@@ -8,7 +8,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <thread>
@@ -33,11 +32,6 @@ serverkit::HttpReply Send(int port, const std::string& method, const std::string
         request += "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " + std::to_string(body.size())
             + "\r\n";
     return serverkit::SendRequest(port, request + "\r\n" + body);
-}
-
-long CurrentHour()
-{
-    return static_cast<long>(std::time(nullptr)) / 3600 * 3600;
 }
 
 // Takes the right to write `path` away from every process, root's included, and gives it

@@ -234,7 +234,7 @@ struct BadRequest {
 
 const std::vector<BadRequest> kBadRequests = {
     {"NoAction", {}},
-    {"UnknownAction", {{"action", "5"}}},
+    {"UnknownAction", {{"action", "6"}}},
     {"ActionWithBlank", {{"action", " 3"}}},
     {"ActionAsArray", {{"action[]", "3"}}},
     {"DeleteWithoutList", {{"action", "2"}}},
@@ -459,7 +459,8 @@ TEST_P(MariaDbCounterServer, HandMadeSchemasAreTheOnesTheScriptsCreate)
         return std::regex_replace(mariadb->Execute(statements), std::regex(" AUTO_INCREMENT=[0-9]+"), "");
     };
     const std::string scripts = TALLYWICK_SERVER_SCRIPTS;
-    const std::vector<std::string> counterTableNames = {"tallywick_pages", "tallywick_referers", "tallywick_hours"};
+    const std::vector<std::string> counterTableNames
+        = {"tallywick_pages", "tallywick_referers", "tallywick_hours", "tallywick_page_hours"};
 
     EXPECT_EQ(Action({{"action", "1"}}), "OK");
     const std::string counterTables = showTables(ServerStack::kCounterDatabase, counterTableNames);
