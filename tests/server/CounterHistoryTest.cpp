@@ -142,6 +142,24 @@ TEST_P(CounterHistory, HoursComeBackAscendingAndDeletesTakeThemAway)
     EXPECT_EQ(History("all", from, now + 3600).size(), 1u);
 }
 
+TEST_P(CounterHistory, AnInstallationWithoutHoursGainsThemAndKeepsItsPages)
+{
+    View("/index.php", "https://www.google.com/search?q=before");
+    // As the counter of the last version left its database: pages and referers only.
+    stack->ExecuteCounterSql("DROP TABLE tallywick_hours;\nDROP TABLE tallywick_page_hours;");
+    const long hour = CurrentHour();
+    View("/index.php", "https://www.google.com/search?q=after");
+    View("/index.php", "", kRobot);
+    if (CurrentHour() != hour)
+        GTEST_SKIP() << "the hour turned";
+
+    EXPECT_EQ(HitsOf("/index.php"), 2);
+    EXPECT_EQ(History("all", hour, hour), (Hours{{hour, 1}}));
+    EXPECT_EQ(History(CodeOf("/index.php"), hour, hour), (Hours{{hour, 1}}));
+    EXPECT_EQ(History("robots", hour, hour), (Hours{{hour, 1}}));
+    EXPECT_EQ(Referers(CodeOf("/index.php"), 2, 1).size(), 2u);
+}
+
 TEST_P(CounterHistory, MalformedHistoryRequestsAnswerBadRequestAndChangeNothing)
 {
     View("/index.php", "https://www.google.com/search?q=keep");
