@@ -1,6 +1,6 @@
 <?php
-// What Tallywick asks of the counter: 1 is the database there, 2 delete pages, 3 the page
-// list, 4 the referers of a page. Every answer is "OK", a list ending in "OK", or an error
+// What Tallywick asks of the counter: 1 can views be stored, 2 delete pages, 3 the page
+// list, 4 the referers of a page, 5 the hits of each hour. Every answer is "OK", a list ending in "OK", or an error
 // word that never contains "OK"; a request that is not understood changes nothing.
 
 declare(strict_types=1);
@@ -11,11 +11,7 @@ use PDO;
 
 ini_set('display_errors', '0');
 ob_start();
-require_once __DIR__ . '/counterdb.php';
-
-const BAD_REQUEST = 'BADREQUEST'; // unknown action, a missing field, a code that is no number
-const NO_CONFIG = 'NOCONFIG'; // config.php beside the scripts is missing or sets no host
-const DATABASE_FAILED = 'DBFAIL'; // the database cannot be reached or refused the query
+require_once __DIR__ . '/answers.php';
 
 /** A field of the posted form, or null when it is missing or not a plain text. */
 function field(string $name): ?string
@@ -68,30 +64,61 @@ function referer_request(?string $queryType, ?string $refType, ?string $pageCode
     return static fn (PDO $pdo): string => referer_list($pdo, $page, $grouping, $advertising);
 }
 
+/** An hour as action 5 names it: Unix seconds, a whole hour. */
+function hour(?string $text): ?int
+{
+    return ($text !== null && preg_match('/^[0-9]{1,12}$/', $text) && (int)$text % 3600 === 0) ? (int)$text : null;
+}
+
+/**
+ * Action 5: "pagecods" is "all", "robots" or page codes joined by ","; "fromhour" and
+ * "tohour" the first and the last hour wanted, at most MAX_HISTORY_HOURS of them.
+ */
+function history_request(?string $pageCodes, ?string $fromHour, ?string $toHour): ?callable
+{
+    $from = hour($fromHour);
+    $to = hour($toHour);
+    if ($pageCodes === null || $from === null || $to === null || $from > $to
+        || intdiv($to - $from, 3600) >= MAX_HISTORY_HOURS) {
+        return null;
+    }
+    $robots = $pageCodes === 'robots';
+    $pages = null;
+    if (!$robots && $pageCodes !== 'all') {
+        $pages = [];
+        foreach (explode(',', $pageCodes) as $item) {
+            $code = code($item);
+            if ($code === null) {
+                return null;
+            }
+            $pages[] = $code;
+        }
+    }
+    return static fn (PDO $pdo): string => history($pdo, $pages, $robots, $from, $to);
+}
+
 /** The answer to the posted form. */
 function answer(): string
 {
     // Every field is checked before the database is opened, so a bad request touches nothing.
     $request = match (field('action')) {
-        '1' => static function (PDO $pdo): string {
-            probe_tables($pdo);
-            return 'OK';
-        },
+        '1' => static fn (PDO $pdo, ?string $sqliteFile): string => check_counting($pdo, $sqliteFile),
         '2' => delete_request(field('deleteids')),
         '3' => static fn (PDO $pdo): string => page_list($pdo),
         '4' => referer_request(field('querytype'), field('reftype'), field('pagecod')),
+        '5' => history_request(field('pagecods'), field('fromhour'), field('tohour')),
         default => null,
     };
     if ($request === null) {
         return BAD_REQUEST;
     }
+    $config = null;
     try {
-        return $request(open_database(ACTION_TIMEOUT_SECONDS));
-    } catch (NoConfig) {
-        return NO_CONFIG;
-    } catch (\Throwable) {
+        $config = counter_config();
+        return $request(open_database($config, false), database_file($config));
+    } catch (\Throwable $error) {
         // Database messages may name hosts, users and tables; they stay on the server.
-        return DATABASE_FAILED;
+        return failure_word($error, database_file($config));
     }
 }
 

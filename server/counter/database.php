@@ -44,42 +44,63 @@ function is_sqlite_host(string $hostname): bool
 }
 
 /**
+ * The file of an SQLite database, relative paths counted from $folder; null for MySQL.
+ * Throws when the host names no file.
+ */
+function sqlite_path(array $config, string $folder): ?string
+{
+    if (!is_sqlite_host($config['hostname'])) {
+        return null;
+    }
+    $path = substr($config['hostname'], 7);
+    if ($path === '') {
+        throw new \RuntimeException('no database file named');
+    }
+    if (!preg_match('~^(/|[A-Za-z]:[\\\\/]|\\\\\\\\)~', $path)) {
+        $path = $folder . '/' . $path;
+    }
+    return $path;
+}
+
+/**
  * Opens the database. Relative SQLite paths count from $folder. $timeoutSeconds bounds
  * connecting, waiting for a locked SQLite file and, on MySQL, every wait for an answer.
- * Throws on any failure.
+ * $longReads maps an SQLite file into memory, which speeds up long lists and slows down a
+ * connection that touches a few rows. Throws on any failure.
  */
-function connect(array $config, string $folder, int $timeoutSeconds): PDO
+function connect(array $config, string $folder, int $timeoutSeconds, bool $longReads = true): PDO
 {
     $options = [
         PDO::ATTR_ERRMODE => PDO::ERRMODE_EXCEPTION,
         PDO::ATTR_DEFAULT_FETCH_MODE => PDO::FETCH_NUM,
         PDO::ATTR_TIMEOUT => $timeoutSeconds,
     ];
-    $hostname = $config['hostname'];
-    if (is_sqlite_host($hostname)) {
-        $path = substr($hostname, 7);
-        if ($path === '') {
-            throw new \RuntimeException('no database file named');
-        }
-        if (!preg_match('~^(/|[A-Za-z]:[\\\\/]|\\\\\\\\)~', $path)) {
-            $path = $folder . '/' . $path;
-        }
+    $path = sqlite_path($config, $folder);
+    if ($path !== null) {
         $pdo = new PDO('sqlite:' . $path, null, null, $options);
         // A page view must not wait for the disk: the system writes the change out by itself.
         // A crash of PHP or of the web server loses nothing; only a power cut at the wrong
-        // moment may. Reading through a memory map keeps long lists fast.
+        // moment may.
         $pdo->exec('PRAGMA synchronous = OFF');
-        $pdo->exec('PRAGMA mmap_size = 268435456');
+        if ($longReads) {
+            $pdo->exec('PRAGMA mmap_size = 268435456');
+        }
         return $pdo;
     }
 
-    [$host, $port, $socket] = split_mysql_host($hostname);
+    [$host, $port, $socket] = split_mysql_host($config['hostname']);
     if (strpbrk($host . $socket, ';=') !== false) {
         throw new \RuntimeException('host not usable in a data source name');
     }
     $dsn = $socket !== '' ? "mysql:unix_socket=$socket" : "mysql:host=$host" . ($port !== '' ? ";port=$port" : '');
     // The columns hold bytes; a binary connection passes them on unchanged, valid UTF-8 or not.
     $dsn .= ';charset=binary';
+    // Named when connecting, which saves a round trip, unless the data source name cannot hold it.
+    $database = $config['database'];
+    $named = $database !== '' && strpbrk($database, ";\0") === false && trim($database) === $database;
+    if ($named) {
+        $dsn .= ";dbname=$database";
+    }
     $previousReadTimeout = ini_set('mysqlnd.net_read_timeout', (string)$timeoutSeconds);
     try {
         $pdo = new PDO($dsn, $config['username'], $config['password'], $options);
@@ -88,9 +109,8 @@ function connect(array $config, string $folder, int $timeoutSeconds): PDO
             ini_set('mysqlnd.net_read_timeout', $previousReadTimeout);
         }
     }
-    if ($config['database'] !== '') {
-        // Quoted here rather than put into the data source name, which cannot hold every name.
-        $pdo->exec('USE `' . str_replace('`', '``', $config['database']) . '`');
+    if ($database !== '' && !$named) {
+        $pdo->exec('USE `' . str_replace('`', '``', $database) . '`');
     }
     return $pdo;
 }
@@ -119,9 +139,19 @@ function split_mysql_host(string $hostname): array
     return [$host, $rest, ''];
 }
 
+/** True when the database refused a statement because one of its tables does not exist. */
+function is_missing_table(\PDOException $error): bool
+{
+    $driverCode = $error->errorInfo[1] ?? null;
+    return $driverCode === 1146 // MySQL: table doesn't exist
+        || ($driverCode === 1 && str_contains((string)($error->errorInfo[2] ?? ''), 'no such table'));
+}
+
 /**
- * Runs $work with the database; when it fails, creates any missing table with $schema and
- * tries once more, so that the tables appear on first use without a check on every call.
+ * Runs $work with the database; when it fails for want of a table, creates the missing
+ * tables with $schema and tries once more, so that the tables appear on first use without
+ * a check on every call. Any other failure is thrown at once: a busy or broken database
+ * must not be waited for twice.
  */
 function with_tables(PDO $pdo, callable $schema, callable $work): mixed
 {
@@ -129,7 +159,14 @@ function with_tables(PDO $pdo, callable $schema, callable $work): mixed
         return $work($pdo);
     } catch (\PDOException $first) {
         if ($pdo->inTransaction()) {
-            $pdo->rollBack();
+            try {
+                $pdo->rollBack();
+            } catch (\Throwable) {
+                // The first failure is the one worth reporting.
+            }
+        }
+        if (!is_missing_table($first)) {
+            throw $first;
         }
         foreach ($schema($pdo) as $statement) {
             $pdo->exec($statement);

@@ -21,3 +21,18 @@ CREATE TABLE IF NOT EXISTS tallywick_referers (
   hits INT UNSIGNED NOT NULL DEFAULT 0,
   UNIQUE KEY pageref (page, refhash)
 );
+
+CREATE TABLE IF NOT EXISTS tallywick_hours (
+  hour INT UNSIGNED NOT NULL PRIMARY KEY,     -- Unix time of the hour's start, UTC
+  hits INT UNSIGNED NOT NULL DEFAULT 0,       -- views counted in the hour, all pages together
+  robots INT UNSIGNED NOT NULL DEFAULT 0,     -- views by robots, which count nowhere else
+  newpages INT UNSIGNED NOT NULL DEFAULT 0,   -- page records made in the hour
+  newreferers INT UNSIGNED NOT NULL DEFAULT 0 -- referer records made in the hour
+);
+
+CREATE TABLE IF NOT EXISTS tallywick_page_hours (
+  page INT UNSIGNED NOT NULL,                 -- tallywick_pages.id
+  hour INT UNSIGNED NOT NULL,                 -- Unix time of the hour's start, UTC
+  hits INT UNSIGNED NOT NULL DEFAULT 0,       -- views of the page in the hour
+  PRIMARY KEY (page, hour)
+);

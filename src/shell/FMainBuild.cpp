@@ -246,6 +246,8 @@ QWidget* TfrmMain::BuildMainPage()
     auto* statusBar = Bar("statusBar", 17, page);
     MainStatusPanel = new QLabel(statusBar);
     MainStatusPanel->setObjectName(QStringLiteral("MainStatusPanel"));
+    // A long status text is cut at the window's edge instead of widening the window.
+    MainStatusPanel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     MainGauge = new QProgressBar(statusBar);
     MainGauge->setObjectName(QStringLiteral("MainGauge"));
     MainGauge->setFixedWidth(130);

@@ -1,11 +1,18 @@
 // The page list: the server check, loading the list, and the check-box commands.
+#include "stats/CounterErrors.h"
 #include "stats/Statistics.h"
 #include "stats/StatisticsAnswer.h"
 #include "ui/LinkListView.h"
 
+#include <QLabel>
+
 bool TStatistics::CheckServer()
 {
-    return PostAction("1", {}) == "OK";
+    const std::string answer = PostAction("1", {});
+    // The counter's own error words say what the owner can fix; any other failure stays silent.
+    if (const char* problem = CounterErrorText(answer))
+        view_.MainStatusPanel->setText(QString::fromUtf8(problem));
+    return answer == "OK";
 }
 
 bool TStatistics::RefreshPages()

@@ -3,12 +3,10 @@
 // page preparation, visits with chosen headers, and the program's own requests and answer
 // readers for the page list, the referers and deleting.
 
-#include "server/ServerStack.h"
+#include "server/CounterFixture.h"
 
 #include "net/Requests.h"
 #include "site/PagePreparation.h"
-#include "stats/StatisticsAnswer.h"
-#include "support/CellRows.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -16,97 +14,14 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <regex>
 #include <set>
 #include <thread>
 #include <tuple>
 
 namespace fs = std::filesystem;
-using Outcome = StatisticsAnswer::Outcome;
 
 namespace {
-
-constexpr const char* kBrowser = "Mozilla/5.0 (X11; Linux x86_64; rv:115.0) Gecko/20100101 Firefox/115.0";
-
-// A referer row as the program shows it: domain, keyword, type text, hits.
-using RefererRow = std::tuple<std::string, std::string, std::string, int>;
-
-bool IsDecimal(const std::string& text)
-{
-    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-class CounterServer : public ServerStackTest {
-protected:
-    void SetUp() override
-    {
-        ServerStackTest::SetUp();
-        if (stack)
-            stack->ResetCounterDatabase();
-    }
-
-    std::string Action(const net::Form& fields)
-    {
-        return net::PostForm(
-            TestHttpClient(), net::FormProfile::UserServer, stack->CounterUrl(), "actions.php", fields);
-    }
-
-    serverkit::HttpReply View(const std::string& target, const std::string& referer = "",
-        const char* userAgent = kBrowser, const std::string& host = "")
-    {
-        std::vector<serverkit::Header> headers;
-        if (userAgent)
-            headers.emplace_back("User-Agent", userAgent);
-        if (!referer.empty())
-            headers.emplace_back("Referer", referer);
-        if (!host.empty())
-            headers.emplace_back("Host", host);
-        return serverkit::Visit(stack->Port(), target, headers);
-    }
-
-    std::string Self() const { return "127.0.0.1:" + std::to_string(stack->Port()); }
-
-    // The page list as the program reads it: URL to (hits, code).
-    std::map<std::string, std::pair<int, std::string>> Pages()
-    {
-        const std::string answer = Action({{"action", "3"}});
-        const StatisticsAnswer read = ReadPageListAnswer(answer);
-        EXPECT_NE(read.outcome, Outcome::StoppedShort) << answer;
-        std::map<std::string, std::pair<int, std::string>> pages;
-        for (const auto& row : RowsOf(read.rows)) {
-            EXPECT_TRUE(IsDecimal(row[2])) << row[2];
-            EXPECT_TRUE(IsDecimal(row[1])) << row[1];
-            EXPECT_FALSE(pages.count(row[0])) << "listed twice: " << row[0];
-            pages[row[0]] = {std::stoi(row[1]), row[2]};
-        }
-        return pages;
-    }
-
-    std::string CodeOf(const std::string& path)
-    {
-        const auto pages = Pages();
-        const auto page = pages.find(stack->PageUrl(path));
-        return page == pages.end() ? std::string() : page->second.second;
-    }
-
-    // The referers of a page as the program reads them, in the server's order.
-    std::vector<RefererRow> Referers(const std::string& code, int queryType, int refType)
-    {
-        const std::string answer = Action({{"action", "4"}, {"querytype", std::to_string(queryType)},
-            {"reftype", std::to_string(refType)}, {"pagecod", code}});
-        EXPECT_NE(answer.find("OK"), std::string::npos) << answer;
-        const StatisticsAnswer read = ReadRefererAnswer(answer);
-        EXPECT_NE(read.outcome, Outcome::StoppedShort) << answer;
-        std::vector<RefererRow> rows;
-        for (const auto& row : RowsOf(read.rows)) {
-            EXPECT_TRUE(IsDecimal(row[3])) << row[3];
-            EXPECT_TRUE(IsDecimal(row[4])) << row[4];
-            rows.emplace_back(row[0], row[1], row[2], IsDecimal(row[3]) ? std::stoi(row[3]) : -1);
-        }
-        return rows;
-    }
-
-    static std::multiset<RefererRow> AsSet(const std::vector<RefererRow>& rows) { return {rows.begin(), rows.end()}; }
-};
 
 // One kind of visit and what the counter must make of it.
 struct Visit {
@@ -319,7 +234,7 @@ struct BadRequest {
 
 const std::vector<BadRequest> kBadRequests = {
     {"NoAction", {}},
-    {"UnknownAction", {{"action", "5"}}},
+    {"UnknownAction", {{"action", "6"}}},
     {"ActionWithBlank", {{"action", " 3"}}},
     {"ActionAsArray", {{"action[]", "3"}}},
     {"DeleteWithoutList", {{"action", "2"}}},
@@ -398,20 +313,15 @@ TEST_P(CounterServer, HostileValuesAreStoredSoThatEveryAnswerParses)
         const serverkit::HttpReply reply = View("/index.php", hostile.referer, "Mozilla \"quoted\" ^,'; --");
         ASSERT_EQ(reply.status, 200) << reply.head;
     }
-    // Hostile request targets and hosts are counted as pages of their own.
+    // A Host header that names no host gives way to the server's own name.
     View("/products.php?q=%22%2C%5E", "", kBrowser, "Odd\"Host^,x");
-    View("/blog/post.php", "", kBrowser, "UPPER.example:" + std::to_string(stack->Port()));
-    View("/products.php/a,b%5E%22c'd");
-    View("/products.php/" + std::string(10000, 'p'));
+    View("/products.php", "", kBrowser, std::string(300, 'h') + ".example");
 
     EXPECT_EQ(Action({{"action", "1"}}), "OK");
     const auto pages = Pages();
+    EXPECT_EQ(pages.size(), 2u);
     EXPECT_EQ(pages.at(stack->PageUrl("/index.php")).first, static_cast<int>(cases.size()));
-    EXPECT_EQ(pages.at("http://odd%22host%5E%2Cx/products.php").first, 1);
-    EXPECT_EQ(pages.at("http://upper.example:" + std::to_string(stack->Port()) + "/blog/post.php").first, 1);
-    EXPECT_EQ(pages.at(stack->PageUrl("/products.php/a%2Cb%5E%22c'd")).first, 1);
-    const std::string longUrl = stack->PageUrl("/products.php/" + std::string(10000, 'p')).substr(0, 1000);
-    EXPECT_EQ(pages.at(longUrl).first, 1);
+    EXPECT_EQ(pages.at(stack->PageUrl("/products.php")).first, 2);
 
     const std::string code = pages.at(stack->PageUrl("/index.php")).second;
     std::multiset<RefererRow> wanted;
@@ -467,8 +377,12 @@ TEST_P(CounterServer, PagesRenderAsWithoutTheCounterEvenWhenTheDatabaseIsGone)
     stack->StartDatabase();
     EXPECT_EQ(check, "DBFAIL");
     EXPECT_EQ(list, "DBFAIL");
-    EXPECT_EQ(Action({{"action", "1"}}), "OK");
+    // The check ends the pause; the next view is stored and clears the failure.
+    EXPECT_EQ(Action({{"action", "1"}}), "COUNTFAIL");
     EXPECT_EQ(Pages().at(stack->PageUrl("/index.php")).first, 1) << "the views made meanwhile were not counted";
+    View("/index.php");
+    EXPECT_EQ(Action({{"action", "1"}}), "OK");
+    EXPECT_EQ(Pages().at(stack->PageUrl("/index.php")).first, 2);
 
     fs::rename(stack->CounterFolder() + "/config.php", stack->CounterFolder() + "/config.away");
     expectUnchanged("without config.php");
@@ -537,20 +451,22 @@ TEST_P(MariaDbCounterServer, HandMadeSchemasAreTheOnesTheScriptsCreate)
 {
     serverkit::MariaDbServer* mariadb = stack->MariaDb();
     ASSERT_TRUE(mariadb);
+    // The tables as created, without the next record code, which the check's rolled-back write moves on.
     const auto showTables = [&](const std::string& name, std::vector<std::string> tables) {
         std::string statements;
         for (const std::string& table : tables)
             statements += "SHOW CREATE TABLE " + serverkit::MariaDbServer::Identifier(name) + "." + table + ";\n";
-        return mariadb->Execute(statements);
+        return std::regex_replace(mariadb->Execute(statements), std::regex(" AUTO_INCREMENT=[0-9]+"), "");
     };
     const std::string scripts = TALLYWICK_SERVER_SCRIPTS;
+    const std::vector<std::string> counterTableNames
+        = {"tallywick_pages", "tallywick_referers", "tallywick_hours", "tallywick_page_hours"};
 
     EXPECT_EQ(Action({{"action", "1"}}), "OK");
-    const std::string counterTables
-        = showTables(ServerStack::kCounterDatabase, {"tallywick_pages", "tallywick_referers"});
+    const std::string counterTables = showTables(ServerStack::kCounterDatabase, counterTableNames);
     stack->ResetCounterDatabase();
     mariadb->ExecuteFile(ServerStack::kCounterDatabase, scripts + "/counter/schema.sql");
-    EXPECT_EQ(showTables(ServerStack::kCounterDatabase, {"tallywick_pages", "tallywick_referers"}), counterTables);
+    EXPECT_EQ(showTables(ServerStack::kCounterDatabase, counterTableNames), counterTables);
     View("/index.php", "https://www.google.com/search?q=schema");
     EXPECT_EQ(Pages().at(stack->PageUrl("/index.php")).first, 1);
 

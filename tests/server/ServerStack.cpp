@@ -2,9 +2,11 @@
 
 #include "support/TempDir.h"
 
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <stdexcept>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -109,6 +111,7 @@ ServerStack::ServerStack(Backend backend)
 
 ServerStack::~ServerStack()
 {
+    sqliteLock_.reset();
     web_.reset();
     mariadb_.reset();
 }
@@ -151,6 +154,7 @@ void ServerStack::ResetCounterDatabase()
         RecreateMariaDbDatabase(kCounterDatabase);
     else
         RemoveSqliteFile("counter.sqlite");
+    fs::remove(CounterFailureFile());
 }
 
 void ServerStack::ResetNewsDatabase()
@@ -180,6 +184,55 @@ void ServerStack::StartDatabase()
     }
     fs::remove(root_.File("data"));
     fs::rename(root_.File("data.away"), root_.File("data"));
+}
+
+void ServerStack::HangDatabase()
+{
+    if (mariadb_)
+        mariadb_->Freeze();
+    else
+        sqliteLock_ = HoldSqliteTransaction("BEGIN IMMEDIATE");
+}
+
+void ServerStack::ResumeDatabase()
+{
+    if (mariadb_)
+        mariadb_->Resume();
+    sqliteLock_.reset();
+}
+
+std::unique_ptr<serverkit::ChildProcess> ServerStack::HoldSqliteTransaction(const std::string& statements)
+{
+    const std::string log = root_.File("sqlite-holder.log");
+    fs::remove(log);
+    // It says when its statements ran, then waits to be stopped.
+    const std::string code = "$pdo = new PDO('sqlite:' . $argv[1], null, null, [PDO::ATTR_ERRMODE => "
+                             "PDO::ERRMODE_EXCEPTION, PDO::ATTR_TIMEOUT => 10]);\n"
+                             "$pdo->exec($argv[2]); echo \"holding\\n\"; sleep(600);";
+    auto holder = std::make_unique<serverkit::ChildProcess>(
+        std::vector<std::string>{php_, "-r", code, "--", CounterSqliteFile(), statements},
+        serverkit::ChildOptions{log, "", {}});
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (ReadWholeFile(log).find("holding") == std::string::npos) {
+        if (!holder->Running() || std::chrono::steady_clock::now() > deadline)
+            throw std::runtime_error("the SQLite transaction did not begin: " + ReadWholeFile(log));
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return holder;
+}
+
+void ServerStack::ExecuteCounterSql(const std::string& statements)
+{
+    if (mariadb_) {
+        mariadb_->Execute("USE " + serverkit::MariaDbServer::Identifier(kCounterDatabase) + ";\n" + statements);
+        return;
+    }
+    const std::string log = root_.File("sqlite-sql.log");
+    fs::remove(log);
+    const std::string code = "$pdo = new PDO('sqlite:' . $argv[1], null, null, [PDO::ATTR_ERRMODE => "
+                             "PDO::ERRMODE_EXCEPTION]); $pdo->exec($argv[2]);";
+    if (serverkit::RunProgram({php_, "-r", code, "--", CounterSqliteFile(), statements}, {log, "", {}}) != 0)
+        throw std::runtime_error("the SQL statements failed: " + ReadWholeFile(log));
 }
 
 int ServerStack::RunPhp(const std::string& script, const std::vector<std::string>& arguments, std::string& output)

@@ -52,12 +52,27 @@ public:
     // Rewrites a service's config.php with the program's writer.
     void WriteConfig(const std::string& folder, const ServerSettings& settings);
 
-    // Empties a service's database completely: no tables left.
+    // The counter's marker of the last view it could not store.
+    std::string CounterFailureFile() const { return root_.File("site/counter/lastfailure.txt"); }
+
+    // Empties a service's database completely: no tables left. The counter's marker of a
+    // failed view goes too.
     void ResetCounterDatabase();
     void ResetNewsDatabase();
     // Takes the database away (stops MariaDB; makes the SQLite file unreachable), and back.
     void StopDatabase();
     void StartDatabase();
+
+    // Makes the counter's database hang: MariaDB frozen, or the SQLite file held under a write
+    // lock by another process. ResumeDatabase lets it go on.
+    void HangDatabase();
+    void ResumeDatabase();
+    // SQLite only: another process runs `statements` on the counter's file and keeps their
+    // transaction open until the returned process is stopped.
+    std::unique_ptr<serverkit::ChildProcess> HoldSqliteTransaction(const std::string& statements);
+    std::string CounterSqliteFile() const { return root_.File("data/counter.sqlite"); }
+    // Runs SQL statements on the counter's database as its owner; throws when they fail.
+    void ExecuteCounterSql(const std::string& statements);
 
     // Runs a PHP command-line script (a full path); its exit status, with its output in `output`.
     int RunPhp(const std::string& script, const std::vector<std::string>& arguments, std::string& output);
@@ -80,6 +95,7 @@ private:
     std::string php_;
     std::optional<serverkit::MariaDbServer> mariadb_;
     std::optional<serverkit::PhpServer> web_;
+    std::unique_ptr<serverkit::ChildProcess> sqliteLock_;
     ServerSettings counterSettings_;
     ServerSettings newsSettings_;
 };

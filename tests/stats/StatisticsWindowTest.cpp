@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <set>
+
 TEST_F(Statistics, RefreshChecksTheServerThenFillsTheSortedListAndTotal)
 {
     answers["1"] = ServerAnswer::Text("OK");
@@ -38,6 +40,48 @@ TEST_F(Statistics, ACheckAnswerOtherThanExactlyOkLoadsNothing)
     EXPECT_EQ(server.RequestCount(), 5u);
     for (const FieldList& form : Posted())
         EXPECT_EQ(form.front().second, "1");
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(Statistics, TheCountersErrorWordsShowWhatIsWrongInTheStatusBarAndLoadNothing)
+{
+    const std::vector<std::string> words
+        = {"NOCONFIG", "DBFAIL", "READONLY", "DENIED", "DISKFULL", "COUNTFAIL", "BADREQUEST"};
+    std::set<QString> texts;
+    for (const std::string& word : words) {
+        SCOPED_TRACE(word);
+        window->MainStatusPanel->clear();
+        answers["1"] = ServerAnswer::Text(word);
+        window->btnRevfreshSegments->click();
+        EXPECT_TRUE(texts.insert(window->MainStatusPanel->text()).second) << "a text shared with another word";
+        EXPECT_TRUE(window->MainStatusPanel->text().startsWith("The counter "))
+            << window->MainStatusPanel->text().toStdString();
+    }
+    answers["1"] = ServerAnswer::Text("READONLY");
+    window->btnRevfreshSegments->click();
+    EXPECT_TRUE(
+        window->MainStatusPanel->text().startsWith("The counter cannot store views: its database is read-only."));
+    for (const FieldList& form : Posted())
+        EXPECT_EQ(form.front().second, "1") << "a list was asked for after a failed check";
+    EXPECT_TRUE(messages.empty());
+
+    // Once the counter works again, loading the list replaces the text.
+    answers["1"] = ServerAnswer::Text("OK");
+    answers["3"] = ServerAnswer::Text(kTwoPages);
+    window->btnRevfreshSegments->click();
+    EXPECT_EQ(window->MainStatusPanel->text(), "");
+    EXPECT_EQ(window->lvwPages->RowCount(), 2);
+}
+
+TEST_F(Statistics, AnyOtherFailedCheckLeavesTheStatusBarAlone)
+{
+    window->MainStatusPanel->setText("as before");
+    for (ServerAnswer answer : {ServerAnswer::Text("READONLY\r\n"), ServerAnswer::Text("readonly"),
+             ServerAnswer::Text("Database error"), ServerAnswer::Text("READONLY", 500), ServerAnswer::Reset()}) {
+        answers["1"] = answer;
+        window->btnRevfreshSegments->click();
+        EXPECT_EQ(window->MainStatusPanel->text(), "as before");
+    }
     EXPECT_TRUE(messages.empty());
 }
 

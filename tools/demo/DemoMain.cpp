@@ -1,8 +1,9 @@
 // tallywick-demo: the whole product on this machine. It serves the counter's scripts with
 // PHP's built-in server and an SQLite database in build/demo/, prepares a sample site with
-// the program's own page preparation, sends it a few hundred varied visits, writes the
-// settings for a copy of Tallywick in build/demo/ and opens it. Closing Tallywick ends the
-// demo; the settings beside the real program (build/bin/) are never touched.
+// the program's own page preparation, sends it a few hundred varied visits, gives it 90 days
+// of history before them, writes the settings for a copy of Tallywick in build/demo/ and
+// opens it. Closing Tallywick ends the demo; the settings beside the real program
+// (build/bin/) are never touched.
 
 #include "net/HttpClient.h"
 #include "serverkit/CounterSite.h"
@@ -211,7 +212,8 @@ int RunDemo()
 
     fs::create_directories(demo);
     const int lock = LockFolder(demo);
-    for (const char* stale : {"site", "data", "tallywick", "hsettings.dat", "config.php", "php.log", "tallywick.log"})
+    for (const char* stale :
+        {"site", "data", "tallywick", "hsettings.dat", "config.php", "php.log", "tallywick.log", "history.log"})
         fs::remove_all(demo / stale);
     fs::create_directories(demo / "data");
 
@@ -240,6 +242,17 @@ int RunDemo()
               << std::endl;
     if (visits.failed > 0)
         std::cout << "  " << visits.failed << " visits failed; see " << (demo / "php.log").string() << std::endl;
+    // Views cannot be sent into the past: the history before this hour goes straight into the database.
+    const fs::path seedLog = demo / "history.log";
+    if (serverkit::RunProgram({*php, std::string(TALLYWICK_DEMO_SCRIPTS) + "/seed-history.php", counter.string()},
+            {seedLog.string(), "", {}})
+        != 0)
+        throw std::runtime_error("writing the sample site's history failed: " + serverkit::ReadLog(seedLog.string()));
+    std::ifstream seeded(seedLog);
+    std::string views;
+    seeded >> views;
+    std::cout << "Wrote 90 days of history before this hour (" << views << " views) into the demo's database"
+              << std::endl;
 
     fs::copy_file(program, demo / "tallywick", fs::copy_options::overwrite_existing);
     SaveServerSettingsFiles(demo.string(), settings);

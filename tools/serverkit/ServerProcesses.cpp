@@ -308,8 +308,21 @@ void MariaDbServer::Stop()
 {
     if (!process_)
         return;
+    Resume(); // a frozen server would not hear SIGTERM
     process_->Stop(std::chrono::seconds(60));
     process_.reset();
+}
+
+void MariaDbServer::Freeze()
+{
+    if (process_)
+        kill(process_->Pid(), SIGSTOP);
+}
+
+void MariaDbServer::Resume()
+{
+    if (process_)
+        kill(process_->Pid(), SIGCONT);
 }
 
 std::string MariaDbServer::Client(const std::vector<std::string>& extraArguments, const std::string& input)

@@ -95,6 +95,10 @@ public:
     // Stops it (the data stay) and starts it again on the same port.
     void Stop();
     void Start();
+    // Freezes the running server (SIGSTOP): connections are accepted by the system and then
+    // never answered, as with a hung server. Resume lets it go on.
+    void Freeze();
+    void Resume();
     // Runs SQL statements as root through the socket; what the client printed (tab-separated
     // rows under a header line). Throws with the client's output on error.
     std::string Execute(const std::string& sql);
