@@ -195,15 +195,23 @@ std::optional<BrandingFileContents> ReadBrandingFile(const std::string& programD
     return contents;
 }
 
-std::string WriteBrandingFile(const std::string& programDirectory, std::string_view plain)
+std::optional<std::string> EncryptBrandingText(std::string_view plain)
 {
     std::string container;
     MemoryReadStream source(plain);
     MemoryWriteStream destination(container);
     TEncryption encryption(kBrandingFilePassword, kBrandingFileBufferSize);
     if (!encryption.Encrypt(source, destination))
+        return std::nullopt;
+    return container;
+}
+
+std::string WriteBrandingFile(const std::string& programDirectory, std::string_view plain)
+{
+    const std::optional<std::string> container = EncryptBrandingText(plain);
+    if (!container)
         return "cannot encrypt the branding text";
-    return platform::ReplaceFileContents(JoinPath(programDirectory, kBrandingFileName), container);
+    return platform::ReplaceFileContents(JoinPath(programDirectory, kBrandingFileName), *container);
 }
 
 std::string ReplaceLastNewsId(std::string_view plain, std::string_view id)

@@ -81,6 +81,8 @@ std::optional<std::string> ReadPackageFile(const std::string& path, std::size_t 
 // Without a branding file: nothing. A file that cannot be read, or is too large, decrypts to
 // nothing.
 std::optional<BrandingFileContents> ReadBrandingFile(const std::string& programDirectory);
+// The branding file's bytes for a plain text: the container the program decrypts.
+std::optional<std::string> EncryptBrandingText(std::string_view plain);
 // Encrypts `plain` into the branding file through a temporary file and a rename. Empty on
 // success, else what failed; the old file stays whole on failure.
 std::string WriteBrandingFile(const std::string& programDirectory, std::string_view plain);

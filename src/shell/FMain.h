@@ -6,6 +6,7 @@
 #include "branding/BrandingInfo.h"
 #include "net/HttpClient.h"
 #include "shell/AppContext.h"
+#include "shell/AppVersion.h"
 #include "site/ServerSettings.h"
 #include "ui/MessageBox.h"
 
@@ -33,8 +34,6 @@ class TStatistics;
 class TPagePreparation;
 class TUpdateCheck;
 struct BrandingText;
-
-inline constexpr const char* kAppVersion = "2.01";
 
 class TfrmMain : public QWidget {
     Q_OBJECT

@@ -1,0 +1,5 @@
+#pragma once
+
+// The program's own version: window caption, About window, update check. The reseller's tool
+// shows the caption a branded copy will wear, so it reads it from here too.
+inline constexpr const char* kAppVersion = "2.01";
