@@ -297,11 +297,11 @@ void CheckBrandingText(std::string_view plain, std::string_view text, const Bran
             "a NUL byte at offset " + std::to_string(nul) + " ends the text; the program reads nothing after it",
             "save the file as plain text, without that byte");
     CheckTags(text, read, findings);
-    CheckListNumbers(text, read, findings);
     CheckApplicationName(read.BrandingInfo, findings);
     CheckTier(read.BrandingInfo, findings);
     CheckAffiliate(read, findings);
     CheckHelp(read.BrandingInfo, findings);
+    CheckListNumbers(text, read, findings);
     CheckLinks(read, findings);
     CheckOneLineValues(read, findings);
 }

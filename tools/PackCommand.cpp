@@ -25,10 +25,9 @@ std::vector<FileChange> FolderChanges(const ResellerPackage& package, std::strin
     }
     changes.push_back({kBrandingFileName, *container});
     for (int number = 1; number <= kMaxBrandingEntries; ++number) {
-        const auto banner = std::find_if(package.banners.begin(), package.banners.end(),
-            [number](const PackageBanner& b) { return b.number == number; });
-        if (banner != package.banners.end() && banner->bytes)
-            changes.push_back({BannerFileName(number), *banner->bytes});
+        const auto index = static_cast<std::size_t>(number - 1);
+        if (index < package.banners.size() && package.banners[index].bytes)
+            changes.push_back({BannerFileName(number), *package.banners[index].bytes});
         else
             changes.push_back({BannerFileName(number), std::nullopt});
     }
@@ -100,7 +99,7 @@ int RunPack(const std::vector<std::string>& arguments, std::ostream& errors)
     }
     out << "Packed " << package->textPath.string() << " into " << programFolder << ".\n  wrote" << written << "\n";
     if (!removed.empty())
-        out << "  removed" << removed << " (left from an earlier pack; no banner entry uses them now)\n";
+        out << "  removed" << removed << " (from an earlier pack: no picture of this package goes there)\n";
     out << "The program there will show:\n";
     PrintWhatTheProgramShows(out, *package, programFolder);
     return kExitSuccess;

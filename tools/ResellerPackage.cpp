@@ -188,15 +188,9 @@ void PrintWhatTheProgramShows(std::ostream& out, const ResellerPackage& package,
         news = "hidden";
     } else if (info.BranderType == "Free") {
         news = "shown, but it asks no news server (tier Free) and reports that there is no news";
-    } else {
-        const std::string& tier = info.BranderType;
-        const bool master = tier == "Master";
-        const bool platinum = tier == "Platinum";
-        const std::string& base
-            = master ? info.MasterNewsBaseURL : (platinum ? info.PlatinumNewsBaseURL : info.GoldNewsBaseURL);
-        const std::string& publisher = master ? info.MasterPublID : (platinum ? info.PlatinumPublID : info.GoldPublID);
-        news = "shown; it asks " + NewsScriptAddress(base) + " as publisher " + Quoted(publisher) + ", product "
-            + Quoted(info.BranderCode);
+    } else if (const std::optional<NewsTier> tier = NewsTierFor(info)) {
+        news = "shown; it asks " + NewsScriptAddress(tier->baseUrl) + " as publisher " + Quoted(tier->publisherId)
+            + ", product " + Quoted(info.BranderCode) + " of type " + tier->productType;
     }
     out << "  News button    " << news << "\n";
     out << "  affiliate      " << Quoted(MakeMoneyCaption(info)) << " opens " << Quoted(info.AffiliateURL) << "\n";

@@ -161,6 +161,11 @@ int RunTemplate(const std::vector<std::string>& arguments, std::ostream& errors)
 {
     const fs::path out = arguments[0];
     std::error_code fileError;
+    if (fs::is_directory(out, fileError)) {
+        errors << "tallywick-brand: template: " << out.string() << " is a folder; give the file to write, such as "
+               << (out / kPackageTextName).string() << "\n";
+        return kExitFailure;
+    }
     if (fs::exists(out, fileError)) {
         errors << "tallywick-brand: template: " << out.string()
                << " already exists; the template never replaces a file, so give a new name\n";

@@ -173,6 +173,20 @@ bool NewsButtonVisible(const BrandingInfo& branding)
     return false;
 }
 
+std::optional<NewsTier> NewsTierFor(const BrandingInfo& branding)
+{
+    std::optional<NewsTier> tier;
+    if (branding.BranderType == "Master")
+        tier = NewsTier{branding.MasterPublID, "BM", branding.MasterNewsBaseURL};
+    else if (branding.BranderType == "Platinum")
+        tier = NewsTier{branding.PlatinumPublID, "BP", branding.PlatinumNewsBaseURL};
+    else if (branding.BranderType == "Gold")
+        tier = NewsTier{branding.GoldPublID, "BG", branding.GoldNewsBaseURL};
+    if (tier && tier->publisherId.empty())
+        tier.reset();
+    return tier;
+}
+
 std::string MakeMoneyCaption(const BrandingInfo& branding)
 {
     return branding.MakeMoneyButton.empty() ? "Make Money" : branding.MakeMoneyButton;

@@ -362,6 +362,25 @@ TEST_F(PackTest, RefusalsLeaveTheProgramFolderByteForByteAsItWas)
     EXPECT_NE(FolderContents(program).at("dbsettings.dat"), before.at("dbsettings.dat"));
 }
 
+// The program reads every banner as a GIF when its folder's path holds ".gif"; pack judges the
+// pictures by the path they will have there.
+TEST_F(PackTest, PicturesAreJudgedWhereTheProgramWillReadThem)
+{
+    const std::filesystem::path gifFolder = folder.Path() / "tallywick.gif";
+    std::filesystem::create_directories(gifFolder);
+    WriteWholeFile((gifFolder / "tallywick").string(), "the program");
+    const std::string package
+        = Package("kit", {{"branding.txt", kSoundStart + Tag("Banner1", "a.png^http://a")}, {"a.png", png}});
+    ASSERT_EQ(Run("check " + ShellQuote(package)).exitCode, 0);
+    const ToolRun run = Run("pack " + ShellQuote(package) + " " + ShellQuote(gifFolder.string()));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.output.find("error: Banner1: a.png does not decode as an animated GIF, which the program reads "
+                              "every banner as because the program folder's path holds \".gif\""),
+        std::string::npos)
+        << run.output;
+    EXPECT_EQ(FolderContents(gifFolder).size(), 1u);
+}
+
 TEST_F(PackTest, APackOverAnEarlierOneRemovesTheBannerFilesNoEntryUses)
 {
     const std::string first = Package("first",

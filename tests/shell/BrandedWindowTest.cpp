@@ -12,7 +12,6 @@
 #include "ui/Skin.h"
 
 #include <QAbstractItemView>
-#include <QBuffer>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
