@@ -6,7 +6,6 @@
 #include "branding/SkinFile.h"
 #include "text/TextRoutines.h"
 
-#include <algorithm>
 #include <iostream>
 
 namespace fs = std::filesystem;

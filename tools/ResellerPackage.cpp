@@ -48,10 +48,10 @@ void CheckBanner(PackageBanner& banner, const std::string& entry, const fs::path
     if (entry.find('^') == std::string::npos)
         findings.Warning(key, "has no \"^\" and so no click address: the banner shows, but clicking it does nothing",
             "write the address after the picture's name: name^https://...");
-    else if (!fields.second.empty())
-        if (const std::string problem = AddressProblem(fields.second, true); !problem.empty())
-            findings.Error(key, Quoted(fields.second) + " " + problem + ", so clicking the banner may open nothing",
-                "write the whole address, beginning with http://, https:// or mailto:");
+    else if (const std::string problem = fields.second.empty() ? "" : AddressProblem(fields.second, true);
+             !problem.empty())
+        findings.Error(key, Quoted(fields.second) + " " + problem + ", so clicking the banner may open nothing",
+            "write the whole address, beginning with http://, https:// or mailto:");
     if (banner.imageName.empty()) {
         findings.Error(key, "names no picture, so the program hides the banner panel whenever it picks this banner",
             "write the picture's file name before the \"^\"");
