@@ -213,7 +213,8 @@ void CheckAffiliate(const BrandingText& read, Findings& findings)
         return;
     if (info.AffiliateURL.empty())
         findings.Warning("AffiliateURL",
-            "is empty, so the affiliate button (\"" + MakeMoneyCaption(info) + "\") opens no page",
+            "is empty, so the affiliate button (\"" + MakeMoneyCaption(info)
+                + "\") starts the browser on no page of yours",
             "write the address of your partner program");
     else if (const std::string problem = AddressProblem(info.AffiliateURL, false); !problem.empty())
         findings.Warning("AffiliateURL", Quoted(info.AffiliateURL) + " " + problem + ", so the browser may not open it",
@@ -225,7 +226,8 @@ void CheckHelp(const BrandingInfo& info, Findings& findings)
     if (findings.About("AppHelpURL"))
         return;
     if (info.AppHelpURL.empty())
-        findings.Warning("AppHelpURL", "is empty, so the Help button opens no page", "write the address of your help");
+        findings.Warning("AppHelpURL", "is empty, so the Help button starts the browser on no page of yours",
+            "write the address of your help");
     else if (const std::string problem = AddressProblem(info.AppHelpURL, false); !problem.empty())
         findings.Warning("AppHelpURL", Quoted(info.AppHelpURL) + " " + problem + ", so the browser may not open it",
             "write the whole address, beginning with http:// or https://");
