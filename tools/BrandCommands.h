@@ -13,6 +13,7 @@ struct BrandCommand {
     int argumentCount;
     const char* description; // one or more lines for --help
     int (*run)(const std::vector<std::string>& arguments, std::ostream& errors);
+    const char* option = nullptr; // a switch the command also takes, passed on among its arguments
 };
 
 inline constexpr int kExitSuccess = 0;
@@ -22,5 +23,7 @@ inline constexpr int kExitUsage = 2;
 int RunEncrypt(const std::vector<std::string>& arguments, std::ostream& errors);
 int RunDecrypt(const std::vector<std::string>& arguments, std::ostream& errors);
 int RunSkin(const std::vector<std::string>& arguments, std::ostream& errors);
-// Writes its report to standard output.
+// These write their report to standard output.
 int RunCheck(const std::vector<std::string>& arguments, std::ostream& errors);
+int RunTemplate(const std::vector<std::string>& arguments, std::ostream& errors);
+int RunPack(const std::vector<std::string>& arguments, std::ostream& errors);

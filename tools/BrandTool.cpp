@@ -3,6 +3,9 @@
 #include "BrandCommands.h"
 #include "shell/AppVersion.h"
 
+#include <QCoreApplication>
+
+#include <algorithm>
 #include <cstring>
 #include <iostream>
 #include <span>
@@ -23,13 +26,25 @@ constexpr BrandCommand kCommands[] = {
         "Packs the Qt style sheet STYLESHEET (UTF-8) into the skin file OUT, which the\n"
         "program reads as mainskin.dat beside it and wears in place of its own skin.",
         RunSkin},
-    {"check", "PLAIN", 1,
-        "Reads the plain branding text PLAIN as the program reads it and prints each\n"
-        "key's value. Reports keys read as empty because they stand before a key read\n"
-        "earlier, tags without their closing tag, gaps in the Welcome, Banner and Link\n"
-        "numbering, banner entries whose bannerN.dat is missing beside PLAIN, and\n"
-        "entries without \"^\". Exits with 1 when it found any of these.",
+    {"template", "OUT", 1,
+        "Writes a branding text to OUT with every key in the order the program reads\n"
+        "them, each with a sample value and a note on what it does, and beside it the\n"
+        "sample picture its banner entry names. Never replaces an existing OUT.",
+        RunTemplate},
+    {"check", "PACKAGE", 1,
+        "Reads the branding text PACKAGE (or PACKAGE/branding.txt when it is a folder)\n"
+        "as the program reads it, with the pictures, skin.qss and main.ico beside it.\n"
+        "Prints each key's value, every mistake with what the program will do and how\n"
+        "to fix it, and what the program will show. Exits with 1 on an error; warnings\n"
+        "alone exit with 0.",
         RunCheck},
+    {"pack", "[--force] PACKAGE PROGRAM_FOLDER", 2,
+        "Brands the program in PROGRAM_FOLDER with PACKAGE, checked as by check:\n"
+        "dbsettings.dat from branding.txt, bannerN.dat from each banner's picture,\n"
+        "mainskin.dat from skin.qss, main.ico; banner files no entry uses are removed.\n"
+        "All of it lands or none. On an error writes nothing and exits with 1, unless\n"
+        "--force is given. Ends with what the program will show.",
+        RunPack, "--force"},
 };
 
 void PrintHelp(std::ostream& out)
@@ -54,6 +69,8 @@ void PrintHelp(std::ostream& out)
 
 int main(int argc, char** argv)
 {
+    // Picture decoders are found as the program finds them, beside the executable too.
+    QCoreApplication application(argc, argv);
     const std::span<char*> words(argv + 1, static_cast<std::size_t>(argc > 0 ? argc - 1 : 0));
     if (words.empty()) {
         PrintHelp(std::cerr);
@@ -71,7 +88,9 @@ int main(int argc, char** argv)
     for (const BrandCommand& command : kCommands) {
         if (name != command.name)
             continue;
-        if (static_cast<int>(words.size()) - 1 != command.argumentCount) {
+        const auto given = std::count_if(words.begin() + 1, words.end(),
+            [&](const char* word) { return command.option == nullptr || std::strcmp(word, command.option) != 0; });
+        if (given != command.argumentCount) {
             std::cerr << "Usage: tallywick-brand " << command.name << " " << command.arguments << "\n";
             return kExitUsage;
         }

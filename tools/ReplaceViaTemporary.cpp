@@ -11,26 +11,22 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-fs::path TemporarySibling(const fs::path& path)
+fs::path TemporarySibling(const fs::path& path, const std::string& mark)
 {
     std::random_device random;
     const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
     for (;;) {
         const fs::path candidate
-            = folder / ("." + path.filename().string() + ".part-" + std::to_string(random() % 1000000000u));
+            = folder / ("." + path.filename().string() + mark + std::to_string(random() % 1000000000u));
         std::error_code ignored;
         if (!fs::exists(candidate, ignored))
             return candidate;
     }
 }
 
-} // namespace
-
 std::string ReplaceViaTemporary(const std::string& path, const std::function<std::string(WritableStream&)>& write)
 {
-    const fs::path temporary = TemporarySibling(fs::path(path));
+    const fs::path temporary = TemporarySibling(fs::path(path), ".part-");
     std::string error;
     try {
         FileWriteStream file(temporary.string());

@@ -173,6 +173,20 @@ bool NewsButtonVisible(const BrandingInfo& branding)
     return false;
 }
 
+std::optional<NewsTier> NewsTierFor(const BrandingInfo& branding)
+{
+    std::optional<NewsTier> tier;
+    if (branding.BranderType == "Master")
+        tier = NewsTier{branding.MasterPublID, "BM", branding.MasterNewsBaseURL};
+    else if (branding.BranderType == "Platinum")
+        tier = NewsTier{branding.PlatinumPublID, "BP", branding.PlatinumNewsBaseURL};
+    else if (branding.BranderType == "Gold")
+        tier = NewsTier{branding.GoldPublID, "BG", branding.GoldNewsBaseURL};
+    if (tier && tier->publisherId.empty())
+        tier.reset();
+    return tier;
+}
+
 std::string MakeMoneyCaption(const BrandingInfo& branding)
 {
     return branding.MakeMoneyButton.empty() ? "Make Money" : branding.MakeMoneyButton;
@@ -195,15 +209,23 @@ std::optional<BrandingFileContents> ReadBrandingFile(const std::string& programD
     return contents;
 }
 
-std::string WriteBrandingFile(const std::string& programDirectory, std::string_view plain)
+std::optional<std::string> EncryptBrandingText(std::string_view plain)
 {
     std::string container;
     MemoryReadStream source(plain);
     MemoryWriteStream destination(container);
     TEncryption encryption(kBrandingFilePassword, kBrandingFileBufferSize);
     if (!encryption.Encrypt(source, destination))
+        return std::nullopt;
+    return container;
+}
+
+std::string WriteBrandingFile(const std::string& programDirectory, std::string_view plain)
+{
+    const std::optional<std::string> container = EncryptBrandingText(plain);
+    if (!container)
         return "cannot encrypt the branding text";
-    return platform::ReplaceFileContents(JoinPath(programDirectory, kBrandingFileName), container);
+    return platform::ReplaceFileContents(JoinPath(programDirectory, kBrandingFileName), *container);
 }
 
 std::string ReplaceLastNewsId(std::string_view plain, std::string_view id)

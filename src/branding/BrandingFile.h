@@ -66,6 +66,15 @@ std::string ClosingTag(std::string_view key);
 // Whether the reseller's tier has what the news service needs: the publisher id and news
 // address of that tier ("Free" uses the Master ones). Tier names are compared with exact case.
 bool NewsButtonVisible(const ::BrandingInfo& branding);
+// What every news request of the reseller's tier sends, chosen by BranderType (exact case).
+struct NewsTier {
+    std::string publisherId; // sent as "memusername"
+    std::string productType; // "BM", "BP" or "BG", sent as "prodtype"
+    std::string baseUrl;
+};
+// The tier's row; empty for any other BranderType ("Free" included) and for a row whose
+// publisher id is empty: then no news request is made.
+std::optional<NewsTier> NewsTierFor(const ::BrandingInfo& branding);
 // The affiliate button's caption: MakeMoneyButton, or "Make Money" when that is empty.
 std::string MakeMoneyCaption(const ::BrandingInfo& branding);
 
@@ -81,6 +90,8 @@ std::optional<std::string> ReadPackageFile(const std::string& path, std::size_t 
 // Without a branding file: nothing. A file that cannot be read, or is too large, decrypts to
 // nothing.
 std::optional<BrandingFileContents> ReadBrandingFile(const std::string& programDirectory);
+// The branding file's bytes for a plain text: the container the program decrypts.
+std::optional<std::string> EncryptBrandingText(std::string_view plain);
 // Encrypts `plain` into the branding file through a temporary file and a rename. Empty on
 // success, else what failed; the old file stays whole on failure.
 std::string WriteBrandingFile(const std::string& programDirectory, std::string_view plain);

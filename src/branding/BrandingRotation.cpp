@@ -91,3 +91,8 @@ std::string StillBannerFormat(const std::string& displayName)
             return format;
     return extension;
 }
+
+std::string BannerPictureFormat(const std::string& displayPath)
+{
+    return IsAnimatedBannerPath(displayPath) ? "gif" : StillBannerFormat(BannerDisplayName(displayPath));
+}

@@ -42,3 +42,6 @@ bool IsAnimatedBannerPath(const std::string& displayPath);
 // The picture format that a still banner's display name names by its extension, in lower
 // case as the image readers spell it ("png", "jpeg", "bmp", ...); empty without an extension.
 std::string StillBannerFormat(const std::string& displayName);
+// The format the program reads a banner in: "gif" when its display path says animated, else
+// the still format of its display name.
+std::string BannerPictureFormat(const std::string& displayPath);

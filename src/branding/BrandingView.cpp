@@ -1,13 +1,13 @@
 #include "branding/BrandingView.h"
 
 #include "branding/BrandingFile.h"
+#include "branding/BrandingPictures.h"
 #include "branding/BrandingRotation.h"
 #include "branding/SkinFile.h"
 #include "ui/Text.h"
 
 #include <QBuffer>
 #include <QFrame>
-#include <QImageReader>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QMovie>
@@ -16,47 +16,8 @@
 
 namespace {
 
-// Banner pictures and skins are small; anything larger is not a reseller's file.
-constexpr std::size_t kMaxBannerFileSize = 32u << 20;
+// Skins are small; anything larger is not a reseller's file.
 constexpr std::size_t kMaxSkinFileSize = 32u << 20;
-
-QByteArray ToBytes(const std::string& bytes)
-{
-    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
-std::optional<QPixmap> DecodeStill(const QByteArray& bytes, const std::string& format)
-{
-    if (format.empty())
-        return std::nullopt;
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    // The name says the format; bytes of another format are not guessed at.
-    QImageReader reader(&buffer, QByteArray::fromStdString(format));
-    reader.setAutoDetectImageFormat(false);
-    const QImage image = reader.read();
-    if (image.isNull())
-        return std::nullopt;
-    return QPixmap::fromImage(image);
-}
-
-// A movie over its own copy of the bytes, stopped on its first frame; nothing when that frame
-// does not decode.
-QMovie* DecodeAnimated(const QByteArray& bytes, QObject* owner)
-{
-    auto* movie = new QMovie(owner);
-    auto* buffer = new QBuffer(movie);
-    buffer->setData(bytes);
-    buffer->open(QIODevice::ReadOnly);
-    movie->setDevice(buffer);
-    movie->setFormat("gif");
-    if (!movie->isValid() || !movie->jumpToFrame(0) || movie->currentPixmap().isNull()) {
-        delete movie;
-        return nullptr;
-    }
-    return movie;
-}
 
 class ClickFilter final : public QObject {
 public:
@@ -90,25 +51,28 @@ bool ShowBannerPicture(const BannerViews& views, const std::string& bannerPath, 
     const std::optional<std::string> file = ReadPackageFile(bannerPath, kMaxBannerFileSize);
     if (!file)
         return false;
-    const QByteArray bytes = ToBytes(*file);
+    // The same decision the reseller's tool makes before it packs a picture.
+    const std::optional<QImage> picture = DecodeBannerPicture(*file, displayPath);
+    if (!picture)
+        return false;
     if (IsAnimatedBannerPath(displayPath)) {
-        QMovie* movie = DecodeAnimated(bytes, views.gifBanner);
-        if (movie == nullptr)
-            return false;
+        auto* movie = new QMovie(views.gifBanner);
+        auto* buffer = new QBuffer(movie);
+        buffer->setData(file->data(), static_cast<qsizetype>(file->size()));
+        buffer->open(QIODevice::ReadOnly);
+        movie->setDevice(buffer);
+        movie->setFormat("gif");
         views.imgBanner->hide();
         views.gifBanner->show();
         views.gifBanner->setMovie(movie);
-        views.gifBanner->resize(movie->currentPixmap().size());
+        views.gifBanner->resize(picture->size());
         movie->start();
         views.panBanner->setFixedHeight(views.gifBanner->height() + 10);
         return true;
     }
-    const std::optional<QPixmap> picture = DecodeStill(bytes, StillBannerFormat(BannerDisplayName(displayPath)));
-    if (!picture)
-        return false;
     views.gifBanner->hide();
     views.imgBanner->show();
-    views.imgBanner->setPixmap(*picture);
+    views.imgBanner->setPixmap(QPixmap::fromImage(*picture));
     views.imgBanner->resize(picture->size());
     views.panBanner->setFixedHeight(views.imgBanner->height() + 10);
     return true;
@@ -151,16 +115,9 @@ std::optional<QString> LoadSkinStyleSheet(const std::string& path)
 
 std::optional<QIcon> LoadIconFile(const std::string& path)
 {
-    QImageReader reader(QString::fromStdString(path));
     QIcon icon;
-    // An icon file holds one picture per size; each that decodes is kept.
-    constexpr int kMaxPictures = 64;
-    int picture = 0;
-    do {
-        const QImage image = reader.read();
-        if (!image.isNull())
-            icon.addPixmap(QPixmap::fromImage(image));
-    } while (++picture < kMaxPictures && reader.jumpToNextImage());
+    for (const QImage& picture : DecodeIconPictures(path))
+        icon.addPixmap(QPixmap::fromImage(picture));
     if (icon.isNull())
         return std::nullopt;
     return icon;

@@ -4,20 +4,6 @@
 #include "news/NewsReply.h"
 #include "ui/MessageBox.h"
 
-std::optional<NewsTier> NewsTierFor(const BrandingInfo& branding)
-{
-    std::optional<NewsTier> tier;
-    if (branding.BranderType == "Master")
-        tier = NewsTier{branding.MasterPublID, "BM", branding.MasterNewsBaseURL};
-    else if (branding.BranderType == "Platinum")
-        tier = NewsTier{branding.PlatinumPublID, "BP", branding.PlatinumNewsBaseURL};
-    else if (branding.BranderType == "Gold")
-        tier = NewsTier{branding.GoldPublID, "BG", branding.GoldNewsBaseURL};
-    if (tier && tier->publisherId.empty())
-        tier.reset();
-    return tier;
-}
-
 std::string NewsBaseUrl(const BrandingInfo& branding, std::string_view productType)
 {
     if (productType == "BM")

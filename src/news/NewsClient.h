@@ -3,7 +3,7 @@
 // The client side of the reseller's news service: three form posts to the news server
 // through the main window's HTTP client, read with the routines of NewsReply.h.
 
-#include "branding/BrandingInfo.h"
+#include "branding/BrandingFile.h"
 #include "net/HttpClient.h"
 #include "news/NewsReply.h"
 
@@ -16,16 +16,6 @@ class TMessageBox;
 
 inline constexpr const char* kNewsTarget = "UA";
 
-// What every news request of the reseller's tier sends, chosen by BranderType (exact case).
-struct NewsTier {
-    std::string publisherId; // sent as "memusername"
-    std::string productType; // "BM", "BP" or "BG", sent as "prodtype"
-    std::string baseUrl;
-};
-
-// The tier's row; empty for any other BranderType ("Free" included) and for a row whose
-// publisher id is empty: then no news request is made.
-std::optional<NewsTier> NewsTierFor(const BrandingInfo& branding);
 // The news base URL of a product-type code; empty for an unknown code.
 std::string NewsBaseUrl(const BrandingInfo& branding, std::string_view productType);
 

@@ -1,16 +1,17 @@
 #include "branding/BrandingFile.h"
 #include "branding/SkinFile.h"
 #include "container/AesLib.h"
+#include "container/SevenZip.h"
 #include "shell/FAbout.h"
 #include "shell/FMain.h"
 #include "support/FakeLauncher.h"
 #include "support/GifWriter.h"
+#include "support/Pictures.h"
 #include "support/TempDir.h"
 #include "ui/LinkListView.h"
 #include "ui/Skin.h"
 
 #include <QAbstractItemView>
-#include <QBuffer>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
@@ -38,17 +39,6 @@ namespace {
 std::string Tag(const std::string& key, const std::string& value)
 {
     return "<%%" + key + "%%>" + value + "<%%/" + key + "%%>\r\n";
-}
-
-std::string Picture(const char* format, int width, int height, QColor colour = Qt::darkCyan)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(colour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    EXPECT_TRUE(image.save(&buffer, format)) << format;
-    return bytes.toStdString();
 }
 
 std::string SkinFileOf(const QString& styleSheet, std::int32_t format = 3)
@@ -325,27 +315,27 @@ const std::string kGif = AnimatedGif(120, 30, {0xff0000, 0x00ff00, 0x0000ff});
 INSTANTIATE_TEST_SUITE_P(Banners, BannerCases,
     testing::Values(BannerCase{"gif", "ad.gif", kGif, BannerCase::Animated, {120, 30}},
         BannerCase{"gif in capitals behind a path", "C:\\Banners\\AD.GIF", kGif, BannerCase::Animated, {120, 30}},
-        BannerCase{"png", "ad.png", Picture("PNG", 200, 40), BannerCase::Still, {200, 40}},
-        BannerCase{"jpeg", "d:\\x\\ad.JPG", Picture("JPEG", 150, 60), BannerCase::Still, {150, 60}},
-        BannerCase{"bmp", "ad.bmp", Picture("BMP", 90, 20), BannerCase::Still, {90, 20}},
-        BannerCase{"png bytes named gif", "ad.gif", Picture("PNG", 50, 10), BannerCase::Hidden, {}},
+        BannerCase{"png", "ad.png", StillPicture("PNG", 200, 40), BannerCase::Still, {200, 40}},
+        BannerCase{"jpeg", "d:\\x\\ad.JPG", StillPicture("JPEG", 150, 60), BannerCase::Still, {150, 60}},
+        BannerCase{"bmp", "ad.bmp", StillPicture("BMP", 90, 20), BannerCase::Still, {90, 20}},
+        BannerCase{"png bytes named gif", "ad.gif", StillPicture("PNG", 50, 10), BannerCase::Hidden, {}},
         BannerCase{"gif bytes named png", "ad.png", kGif, BannerCase::Hidden, {}},
         BannerCase{"not a picture", "ad.png", "this is no picture at all", BannerCase::Hidden, {}},
         BannerCase{"truncated gif", "ad.gif", kGif.substr(0, 20), BannerCase::Hidden, {}},
-        BannerCase{"no extension", "banner", Picture("PNG", 50, 10), BannerCase::Hidden, {}},
+        BannerCase{"no extension", "banner", StillPicture("PNG", 50, 10), BannerCase::Hidden, {}},
         BannerCase{"missing banner file", "ad.png", "", BannerCase::Hidden, {}},
-        BannerCase{"empty image name", "", Picture("PNG", 50, 10), BannerCase::Hidden, {}}));
+        BannerCase{"empty image name", "", StillPicture("PNG", 50, 10), BannerCase::Hidden, {}}));
 
 TEST_F(BrandedWindow, BannerOfThePickedNumberWhateverTheWelcomePage)
 {
     std::string plain = Tag("Welcome1", "w1") + Tag("Welcome2", "w2");
     for (int n = 1; n <= 5; ++n) {
         plain += Tag("Banner" + std::to_string(n), "b" + std::to_string(n) + ".png^http://b" + std::to_string(n));
-        Put("banner" + std::to_string(n) + ".dat", Picture("PNG", 100 + n, 20 + n));
+        Put("banner" + std::to_string(n) + ".dat", StillPicture("PNG", 100 + n, 20 + n));
     }
     Brand(plain);
     // A file that already carries the display name is not looked at.
-    Put("b4.png", Picture("PNG", 10, 10));
+    Put("b4.png", StillPicture("PNG", 10, 10));
     picks = {1, 3};
     auto window = Open();
     EXPECT_EQ(counts, (std::vector<unsigned>{2, 5}));
@@ -355,11 +345,71 @@ TEST_F(BrandedWindow, BannerOfThePickedNumberWhateverTheWelcomePage)
     EXPECT_EQ(window->panBanner->height(), 34);
 }
 
+// What the reseller's tool packs is what the program shows: a package of three pictures, a
+// skin and an icon, packed by the tool and read back by the main window.
+TEST_F(BrandedWindow, APackedPackageOpensAsTheResellerMadeIt)
+{
+    TempDir package;
+    const QString sheet = QStringLiteral("QWidget { background: #203040; color: #f0f0f0; }");
+    WriteWholeFile(package.File("branding.txt"),
+        Tag("ApplicationName", "Packed Counter") + Tag("BranderCode", "PC1") + Tag("BranderType", "Platinum")
+            + Tag("AffiliateURL", "https://aff.example/?id=%%AFFILIATEID%%") + Tag("AffiliateID", "5")
+            + Tag("PlatinumNewsBaseURL", "http://news.example/news/") + Tag("PlatinumPublID", "P9")
+            + Tag("AppHelpURL", "https://help.example/") + Tag("Banner1", "still.png^https://one.example/")
+            + Tag("Banner2", "moving.gif^https://two.example/") + Tag("Banner3", "photo.jpg^https://three.example/")
+            + Tag("Link1", "Home^https://home.example/") + Tag("Link2", "Mail^mailto:a@b.example"));
+    WriteWholeFile(package.File("still.png"), StillPicture("PNG", 200, 40));
+    WriteWholeFile(package.File("moving.gif"), AnimatedGif(120, 30, {0xff0000, 0x00ff00, 0x0000ff}));
+    WriteWholeFile(package.File("photo.jpg"), StillPicture("JPEG", 150, 60));
+    WriteWholeFile(package.File("skin.qss"), sheet.toStdString());
+    WriteWholeFile(package.File("main.ico"), StillPicture("ICO", 32, 32, Qt::magenta));
+    Put("tallywick", "the program");
+    ASSERT_EQ(RunQuietly(ShellQuote(TALLYWICK_BRAND_TOOL) + " pack " + ShellQuote(package.Path().string()) + " "
+                  + ShellQuote(folder.Path().string())),
+        0);
+
+    struct Shown {
+        bool animated;
+        QSize size;
+        std::string address;
+    };
+    const Shown banners[] = {{false, {200, 40}, "https://one.example/"}, {true, {120, 30}, "https://two.example/"},
+        {false, {150, 60}, "https://three.example/"}};
+    for (unsigned number = 0; number < 3; ++number) {
+        const Shown& shown = banners[number];
+        picks = {number, 1};
+        auto window = Open();
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        EXPECT_EQ(window->windowTitle(), "Packed Counter v2.01");
+        EXPECT_EQ(window->BrandingInfo.BranderType, "Platinum");
+        EXPECT_FALSE(window->btnNews->isHidden());
+        EXPECT_EQ(window->BrandingInfo.AffiliateURL, "https://aff.example/?id=5");
+
+        EXPECT_EQ(window->BannerUrl, shown.address);
+        QLabel* view = shown.animated ? window->gifBanner : window->imgBanner;
+        EXPECT_TRUE(view->isVisible()) << number;
+        EXPECT_EQ(view->size(), shown.size) << number;
+        if (shown.animated) {
+            ASSERT_NE(view->movie(), nullptr);
+            EXPECT_EQ(view->movie()->state(), QMovie::Running);
+        } else {
+            EXPECT_EQ(view->pixmap().size(), shown.size);
+        }
+
+        EXPECT_EQ(window->FirstLinkCaption, "Mail");
+        EXPECT_EQ(window->FirstLinkUrl, "mailto:a@b.example");
+        EXPECT_EQ(window->SecondLinkCaption, "Home");
+        EXPECT_EQ(window->styleSheet(), sheet);
+        EXPECT_EQ(window->windowIcon().pixmap(32, 32).toImage().pixelColor(16, 16), QColor(Qt::magenta));
+    }
+}
+
 TEST_F(BrandedWindow, BannerClickOpensItsAddressOnlyWhenThereIsOne)
 {
     for (const std::string address : {"http://banner.example/go", ""}) {
         Brand(Tag("Banner1", "ad.png^" + address + "^"));
-        Put("banner1.dat", Picture("PNG", 100, 20));
+        Put("banner1.dat", StillPicture("PNG", 100, 20));
         launcher.started.clear();
         auto window = Open();
         window->show();
@@ -453,7 +503,7 @@ bool ShowsBuiltInIcon(const QWidget& window)
 TEST_F(BrandedWindow, SkinAndIconNeedTheBrandingFile)
 {
     Put("mainskin.dat", SkinFileOf(QStringLiteral("QWidget { color: red; }")));
-    Put("main.ico", Picture("ICO", 32, 32, Qt::magenta));
+    Put("main.ico", StillPicture("ICO", 32, 32, Qt::magenta));
     auto window = Open();
     EXPECT_EQ(window->styleSheet(), BuiltInSkin());
     EXPECT_FALSE(window->styleSheet().isEmpty());
@@ -469,7 +519,7 @@ TEST(BuiltInIcon, HoldsEverySizeTheDesktopAsksFor)
 
 TEST_F(BrandedWindow, IconFromMainIcoAndOurOwnInPlaceOfABrokenOne)
 {
-    const std::string icon = Picture("ICO", 32, 32, Qt::magenta);
+    const std::string icon = StillPicture("ICO", 32, 32, Qt::magenta);
     const std::pair<std::string, bool> cases[]
         = {{icon, true}, {icon.substr(0, icon.size() / 2), false}, {"not an icon", false}, {"", false}};
     for (const auto& [bytes, loaded] : cases) {

@@ -33,3 +33,12 @@ void WriteWholeFile(const std::string& path, const std::string& bytes)
     if (!out)
         throw std::runtime_error("cannot write " + path);
 }
+
+std::map<std::string, std::string> FolderContents(const std::filesystem::path& folder)
+{
+    std::map<std::string, std::string> contents;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        contents[entry.path().filename().string()]
+            = entry.is_regular_file() ? ReadWholeFile(entry.path().string()) : "(folder)";
+    return contents;
+}

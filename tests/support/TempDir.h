@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <string>
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
@@ -20,3 +21,6 @@ private:
 
 std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& bytes);
+
+// Every file in the folder (hidden ones too, not below it) by name, with its bytes.
+std::map<std::string, std::string> FolderContents(const std::filesystem::path& folder);
