@@ -1,5 +1,5 @@
-// The hourly history answer read and added up into local days: a year of hours as the
-// counter sends it, and a hostile 10 MB answer of unsorted, repeated records.
+// The hourly history answer read and added up into the local months of "Last 12 months": a year
+// of hours as the counter sends it, and a hostile 10 MB answer of unsorted, repeated records.
 #include "history/HistoryAnswer.h"
 #include "history/HistoryPeriods.h"
 
